@@ -1,0 +1,32 @@
+# The README's commands. Each installs the Debian packages it needs when they
+# are missing (scripts/deps.sh), then configures and builds with CMake and Ninja.
+
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: deps build run test test-sanitize clean
+
+deps:
+	@./scripts/deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/orla_setup
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# Every test under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# threaded tests under ThreadSanitizer.
+test-sanitize: deps
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DORLA_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug"
+	cmake -S . -B build-tsan -G Ninja -DORLA_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-tsan -j $(JOBS)
+	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threaded
+
+clean:
+	rm -rf build build-asan build-tsan

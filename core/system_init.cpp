@@ -1,0 +1,184 @@
+#include "core/system_init.h"
+
+#include "core/params.h"
+#include "core/text.h"
+#include "core/text_file.h"
+#include "platform/system.h"
+
+std::string CONFIGPATH;
+std::string CONFIGFILE;
+std::string DOCPATH;
+std::string ROOTPATH;
+std::vector<CMD_PARAM> CMD_PARAMS;
+
+namespace {
+
+constexpr char kSep = platform::kSep;
+constexpr std::size_t kLineMax = 255;
+constexpr std::size_t kValueMax = 128;
+
+std::string withSep(std::string folder)
+{
+    if (folder.empty() || folder.back() != kSep)
+        folder.push_back(kSep);
+    return folder;
+}
+
+}  // namespace
+
+void GET_CONF()
+{
+    GET_CMD_PARAMS();
+    GET_ROOT_PATH();
+    GET_DOC_PATH();
+    GET_CONFIG_PATH();
+}
+
+void GET_CMD_PARAMS()
+{
+    for (const std::string& arg : platform::sys().arguments()) {
+        if (arg.size() < 2 || (arg[0] != '-' && arg[0] != '/'))
+            continue;
+        const char letter = arg[1];
+        if (letter != 'd' && letter != 'D' && letter != 'i' && letter != 'I')
+            continue;
+        // A switch carries a path: kept whole.
+        CMD_PARAMS.push_back({static_cast<char>(letter | 0x20), arg.substr(2)});
+    }
+}
+
+std::string GET_CMD_PARAM(char ID, std::string_view DEFAULT)
+{
+    for (auto it = CMD_PARAMS.rbegin(); it != CMD_PARAMS.rend(); ++it)
+        if (it->ID == ID)
+            return it->VALUE;
+    return std::string(DEFAULT);
+}
+
+void GET_ROOT_PATH() { ROOTPATH = std::string(1, kSep); }
+
+void GET_DOC_PATH() { DOCPATH = platform::sys().documentsFolder(); }
+
+void GET_CONFIG_PATH()
+{
+    auto& sys = platform::sys();
+
+    std::string p = GET_CMD_PARAM('i', "");
+    if (p.empty())
+        p = sys.env("stelvaneconf");
+    const std::size_t cut = p.rfind(kSep);
+    std::string name = cut == std::string::npos ? p : p.substr(cut + 1);
+    std::string folder = cut == std::string::npos ? std::string() : p.substr(0, cut + 1);
+    if (name.empty())
+        name = DEFAULT_INI;
+    if (folder.empty()) {
+        folder = withSep(sys.homeFolder()) + "Stelvane";
+        sys.makeFolder(folder);
+        folder.push_back(kSep);
+    }
+    CONFIGFILE = name;
+    CONFIGPATH = folder;
+
+    std::string d = GET_CMD_PARAM('d', sys.env("stelvanedoc"));
+    if (d.empty())
+        d = DOCPATH;
+    d = withSep(d);
+    const std::string tail = std::string("Stelvane") + kSep;
+    if (!text::endsWithNoCase(d, tail))
+        d += tail;
+    sys.makeFolder(d);
+    DOCPATH = d;
+}
+
+std::string GET_EXEPATH()
+{
+    const std::string path = platform::sys().programPath();
+    const std::size_t cut = path.rfind(kSep);
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::string EXTEND_PATH(std::string_view VALUE)
+{
+    if (VALUE.find(kSep) != std::string_view::npos)
+        return std::string(VALUE);
+    return GET_EXEPATH() + std::string(VALUE);
+}
+
+void LOAD_PARAM(const std::string& FILENAME, std::string_view /*SECTION*/)
+{
+    text::readLines(FILENAME, {kLineMax, false}, [](const std::string& line) {
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            return;
+        const std::string name = text::trimControl(std::string_view(line).substr(0, eq));
+        if (name.empty())
+            return;
+        const std::string value =
+            text::trimControl(text::cutUtf8(std::string_view(line).substr(eq + 1), kValueMax));
+        PARAM_LOAD_VALUE(name, value);
+    });
+}
+
+void CREATE_BACKUP()
+{
+    auto& sys = platform::sys();
+    const std::size_t dot = CONFIGFILE.find('.');
+    const std::string base =
+        CONFIGPATH + (dot == std::string::npos ? std::string() : CONFIGFILE.substr(0, dot)) + ".old";
+    for (int i = 9; i >= 1; --i) {
+        const std::string target = base + std::to_string(i);
+        sys.removeFile(target);
+        sys.renameFile(i == 1 ? base : base + std::to_string(i - 1), target);
+    }
+}
+
+namespace system_init {
+
+void INIT()
+{
+    GET_CONF();
+    INIT_PARAM();
+    LOAD_PARAM(CONFIGPATH + CONFIGFILE, "");
+}
+
+void INIT_PARAM()
+{
+    struct Row {
+        const char* name;
+        const char* value;
+        const char* section;
+        const char* posVal;
+        const char* units;
+    };
+    static constexpr Row kTable[] = {
+        {"Power_check", "Yes", "param", "Yes;No", ""},
+        {"Language", "en", "Window", "", ""},
+        {"Auto_save", "Yes", "Window", "Yes;No", ""},
+        {"Equatorial", "Yes", "init", "Yes;No", ""},
+        {"Cycle_Time", "10", "-control", "", "mil sec"},
+        {"WD_Timer", "1000", "-param", "", "mil sec"},
+        {"Manual_speed", "11000;1000;100", "control", "", "#"},
+        {"USB_Vendor_ID", "$04D8", "param", "", ""},
+        {"Setup_align", "No", "param", "Yes;No", ""},
+        {"Setup_Range", "5", "param", "", "deg"},
+        {"RA_resolution", "24", "-param", "", "bits"},
+        {"Dec_resolution", "24", "-param", "", "bits"},
+        {"RA_CR", "Yes", "-param", "Yes;No", ""},
+        {"DEC_CR", "Yes", "-param", "Yes;No", ""},
+        {"Enc_swap", "No", "-param", "Yes;No", ""},
+        {"HW_Enc_swap", "No", "-param", "Yes;No", ""},
+        {"RA_enc_CCW", "No", "-param", "Yes;No", ""},
+        {"DE_enc_CCW", "No", "-param", "Yes;No", ""},
+        {"RA_mot_CCW", "No", "-param", "Yes;No", ""},
+        {"DE_mot_CCW", "No", "-param", "Yes;No", ""},
+        {"hw_RA_enc_CCW", "No", "-param", "Yes;No", ""},
+        {"hw_DE_enc_CCW", "No", "-param", "Yes;No", ""},
+        {"hw_RA_mot_CCW", "No", "-param", "Yes;No", ""},
+        {"hw_DE_mot_CCW", "No", "-param", "Yes;No", ""},
+        {"hw_config", "No", "-param", "Yes;No", ""},
+    };
+    for (const Row& r : kTable)
+        PARAM_ADD(r.name, r.value, r.section, r.posVal, r.units);
+}
+
+}  // namespace system_init

@@ -1,0 +1,58 @@
+#include "core/text_file.h"
+
+#include "core/text.h"
+
+#include <fstream>
+
+namespace text {
+
+bool readLines(const std::string& path, const LineRules& rules,
+               const std::function<void(const std::string&)>& line)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open())
+        return false;
+
+    // Keep a few bytes past the limit so the cut can see where a character ends.
+    const std::size_t keep = rules.maxLineBytes + 4;
+    std::string current;
+    bool pending = false;  // bytes of an unfinished line were read
+    bool afterCr = false;
+    char buf[4096];
+    auto flush = [&] {
+        line(cutUtf8(current, rules.maxLineBytes));
+        current.clear();
+        pending = false;
+    };
+    while (in) {
+        in.read(buf, sizeof buf);
+        const std::streamsize got = in.gcount();
+        for (std::streamsize k = 0; k < got; ++k) {
+            const char c = buf[k];
+            if (afterCr) {
+                afterCr = false;
+                if (c == '\n')
+                    continue;
+            }
+            if (rules.subEndsText && c == '\x1A') {
+                if (pending)
+                    flush();
+                return true;
+            }
+            if (c == '\r' || c == '\n') {
+                afterCr = c == '\r';
+                flush();
+                continue;
+            }
+            pending = true;
+            if (current.size() < keep)
+                current.push_back(c);
+        }
+    }
+    if (pending)
+        flush();
+    // A read error (a folder opened as a file, among others) is a failed read.
+    return !in.bad();
+}
+
+}  // namespace text

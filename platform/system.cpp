@@ -1,0 +1,79 @@
+#include "platform/system.h"
+
+#include <QStandardPaths>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+std::mutex g_argsMutex;
+std::vector<std::string> g_args;
+
+class RealSystem final : public System {
+public:
+    std::string env(const std::string& name) const override
+    {
+        const char* v = std::getenv(name.c_str());
+        return v ? std::string(v) : std::string();
+    }
+
+    std::string homeFolder() const override { return env("HOME"); }
+
+    std::string documentsFolder() const override
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+    }
+
+    std::string programPath() const override
+    {
+        std::error_code ec;
+        auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
+        return ec ? std::string() : p.string();
+    }
+
+    std::vector<std::string> arguments() const override
+    {
+        std::lock_guard lock(g_argsMutex);
+        return g_args;
+    }
+
+    bool makeFolder(const std::string& path) override { return ::mkdir(path.c_str(), 0777) == 0; }
+    bool removeFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    bool renameFile(const std::string& from, const std::string& to) override
+    {
+        // Not plain rename(): that silently replaces an existing target, which
+        // the backup rotation never wants.
+        return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+    }
+};
+
+RealSystem g_real;
+std::atomic<System*> g_current{nullptr};
+
+}  // namespace
+
+System& sys()
+{
+    System* s = g_current.load(std::memory_order_acquire);
+    return s ? *s : g_real;
+}
+
+void setSystem(System* replacement) { g_current.store(replacement, std::memory_order_release); }
+
+void setArguments(int argc, const char* const* argv)
+{
+    std::lock_guard lock(g_argsMutex);
+    g_args.clear();
+    for (int i = 1; i < argc; ++i)
+        g_args.emplace_back(argv[i]);
+}
+
+}  // namespace platform

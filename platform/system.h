@@ -1,0 +1,42 @@
+#pragma once
+// Operating-system facilities the program reads its folders and files through.
+// Tests replace the whole service with their own (setSystem), so nothing here
+// touches the real home folder, environment or file system during a test run.
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The folder separator of every path the program builds.
+inline constexpr char kSep = '/';
+
+class System {
+public:
+    virtual ~System() = default;
+
+    // The value of an environment variable; the empty text when it is not set.
+    virtual std::string env(const std::string& name) const = 0;
+    // The user's home folder (what the program calls home drive and path).
+    virtual std::string homeFolder() const = 0;
+    // The user's documents folder; the empty text when there is none.
+    virtual std::string documentsFolder() const = 0;
+    // The full path of the running program file, links resolved.
+    virtual std::string programPath() const = 0;
+    // The command-line arguments, without the program's own path.
+    virtual std::vector<std::string> arguments() const = 0;
+
+    // Creates one folder level; false when it could not (it exists, among others).
+    virtual bool makeFolder(const std::string& path) = 0;
+    virtual bool removeFile(const std::string& path) = 0;
+    virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+};
+
+// The service in force: the real one unless a test installed another.
+System& sys();
+// Installs a replacement (not owned); nullptr puts the real service back.
+void setSystem(System* replacement);
+// The real service keeps the arguments main() was given.
+void setArguments(int argc, const char* const* argv);
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+// The program file. Until the windows exist it runs the parameter start-up only.
+
+#include "core/system_init.h"
+#include "platform/system.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    platform::setArguments(argc, argv);
+    system_init::INIT();
+    return 0;
+}
