@@ -1,9 +1,10 @@
 #include "platform/clock.h"
 
+#include "platform/replaceable.h"
+
 #include <QDateTime>
 #include <QTime>
 
-#include <atomic>
 #include <chrono>
 
 namespace platform {
@@ -27,17 +28,13 @@ public:
 };
 
 const RealClock g_real;
-std::atomic<const Clock*> g_current{nullptr};
+Replaceable<const Clock> g_current(g_real);
 
 }  // namespace
 
-const Clock& clock()
-{
-    const Clock* c = g_current.load(std::memory_order_acquire);
-    return c ? *c : g_real;
-}
+const Clock& clock() { return g_current.get(); }
 
-void setClock(const Clock* replacement) { g_current.store(replacement, std::memory_order_release); }
+void setClock(const Clock* replacement) { g_current.set(replacement); }
 
 std::int64_t dayNumber(const LocalTime& t)
 {

@@ -1,6 +1,7 @@
 #include "platform/priority.h"
 
-#include <atomic>
+#include "platform/replaceable.h"
+
 #include <charconv>
 #include <filesystem>
 #include <string>
@@ -41,16 +42,12 @@ public:
 };
 
 RealScheduler g_real;
-std::atomic<Scheduler*> g_current{nullptr};
+Replaceable<Scheduler> g_current(g_real);
 
 }  // namespace
 
-Scheduler& scheduler()
-{
-    Scheduler* s = g_current.load(std::memory_order_acquire);
-    return s ? *s : g_real;
-}
+Scheduler& scheduler() { return g_current.get(); }
 
-void setScheduler(Scheduler* replacement) { g_current.store(replacement, std::memory_order_release); }
+void setScheduler(Scheduler* replacement) { g_current.set(replacement); }
 
 }  // namespace platform

@@ -79,51 +79,45 @@ TEST(AngleTexts, JustifyCountsCharactersNotPadding)
 }
 
 struct ReadCase {
+    double (*read)(std::string_view);
     const char* text;
     double expected;
 };
+ReadCase deg(const char* text, double expected) { return {DEGTOREAL, text, expected}; }
+ReadCase hour(const char* text, double expected) { return {HOURTOREAL, text, expected}; }
 
-class DegreeReader : public ::testing::TestWithParam<ReadCase> {};
+class Readers : public ::testing::TestWithParam<ReadCase> {};
 
-TEST_P(DegreeReader, ReadsOrGivesZero)
+TEST_P(Readers, ReadOrGiveZero)
 {
-    const double v = DEGTOREAL(GetParam().text);
+    const double v = GetParam().read(GetParam().text);
     EXPECT_TRUE(std::isfinite(v));
     EXPECT_NEAR(v, GetParam().expected, 1e-9) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DegreeReader, ::testing::Values(
-    ReadCase{"     5d07'07.2\"", 18427.2}, ReadCase{"-    5d07'07.2\"", -18427.2},
-    ReadCase{" \t 5d07'07.2\" \r\n", 18427.2}, ReadCase{"12d34'", 45240.0}, ReadCase{"12d-30'", 41400.0},
-    ReadCase{"5d07'07\".25", 18427.25}, ReadCase{"5d07'07.2\" trailing", 18427.2}, ReadCase{"5d07'07\"5'", 18427.0},
-    ReadCase{"1.5d0.5'", 5430.0}, ReadCase{"1e2d0'", 360000.0},
+INSTANTIATE_TEST_SUITE_P(Degrees, Readers, ::testing::Values(
+    deg("     5d07'07.2\"", 18427.2), deg("-    5d07'07.2\"", -18427.2),
+    deg(" \t 5d07'07.2\" \r\n", 18427.2), deg("12d34'", 45240.0), deg("12d-30'", 41400.0),
+    deg("5d07'07\".25", 18427.25), deg("5d07'07.2\" trailing", 18427.2), deg("5d07'07\"5'", 18427.0),
+    deg("1.5d0.5'", 5430.0), deg("1e2d0'", 360000.0),
     // The whole text after the sign counts, however wide the padding.
-    ReadCase{"-       123d45'06.7\"", -445506.7},
+    deg("-       123d45'06.7\"", -445506.7),
     // Texts that cannot be read.
-    ReadCase{"5d 07'00.0\"", 0.0}, ReadCase{"12d", 0.0}, ReadCase{"", 0.0}, ReadCase{"   ", 0.0},
-    ReadCase{"-", 0.0}, ReadCase{"d'\"", 0.0}, ReadCase{"5'3d", 0.0}, ReadCase{"5d07'\"", 0.0},
-    ReadCase{"5d07'07\".", 0.0}, ReadCase{"nan", 0.0},
-    ReadCase{"nand0'", 0.0}, ReadCase{"infd0'", 0.0}, ReadCase{"1e400d0'", 0.0},
-    ReadCase{"1e308d1e308'", 0.0}, ReadCase{"1e308d-1e308'", 0.0}, ReadCase{"5,5d0'", 0.0},
-    ReadCase{"\xEF\xBC\x95" "d07'", 0.0}, ReadCase{"5d07'07\xC2\xB0\"", 0.0}, ReadCase{"--5d0'", 18000.0}));
+    deg("5d 07'00.0\"", 0.0), deg("12d", 0.0), deg("", 0.0), deg("   ", 0.0),
+    deg("-", 0.0), deg("d'\"", 0.0), deg("5'3d", 0.0), deg("5d07'\"", 0.0),
+    deg("5d07'07\".", 0.0), deg("nan", 0.0),
+    deg("nand0'", 0.0), deg("infd0'", 0.0), deg("1e400d0'", 0.0),
+    deg("1e308d1e308'", 0.0), deg("1e308d-1e308'", 0.0), deg("5,5d0'", 0.0),
+    deg("\xEF\xBC\x95" "d07'", 0.0), deg("5d07'07\xC2\xB0\"", 0.0), deg("--5d0'", 18000.0)));
 
-class HourReader : public ::testing::TestWithParam<ReadCase> {};
-
-TEST_P(HourReader, ReadsOrGivesZero)
-{
-    const double v = HOURTOREAL(GetParam().text);
-    EXPECT_TRUE(std::isfinite(v));
-    EXPECT_NEAR(v, GetParam().expected, 1e-9) << GetParam().text;
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, HourReader, ::testing::Values(
-    ReadCase{"5h30m12s.5", 297187.5}, ReadCase{"5h30m12.5s", 297187.5}, ReadCase{"  5h00m00.0s", 270000.0},
-    ReadCase{"24h00m00.0s", 1296000.0}, ReadCase{"5h30m", 297000.0},
+INSTANTIATE_TEST_SUITE_P(Hours, Readers, ::testing::Values(
+    hour("5h30m12s.5", 297187.5), hour("5h30m12.5s", 297187.5), hour("  5h00m00.0s", 270000.0),
+    hour("24h00m00.0s", 1296000.0), hour("5h30m", 297000.0),
     // A leading "-" is the sign of the whole text, so negative texts read back.
-    ReadCase{"-  0h00m01.0s", -15.0}, ReadCase{"-5h30m00.0s", -297000.0},
-    ReadCase{"", 0.0}, ReadCase{"5h", 0.0}, ReadCase{"5h 30m", 0.0}, ReadCase{"hms", 0.0},
-    ReadCase{"1e308h0m", 0.0}, ReadCase{"1e306h0m0s", 0.0}, ReadCase{"nanh0m", 0.0},
-    ReadCase{"\xE2\x88\x92" "5h0m", 0.0}));
+    hour("-  0h00m01.0s", -15.0), hour("-5h30m00.0s", -297000.0),
+    hour("", 0.0), hour("5h", 0.0), hour("5h 30m", 0.0), hour("hms", 0.0),
+    hour("1e308h0m", 0.0), hour("1e306h0m0s", 0.0), hour("nanh0m", 0.0),
+    hour("\xE2\x88\x92" "5h0m", 0.0)));
 
 struct FormatCase {
     const char* text;
