@@ -1,10 +1,10 @@
 #include "platform/dialogs.h"
 
+#include "platform/replaceable.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
-
-#include <atomic>
 
 namespace platform {
 namespace {
@@ -26,16 +26,12 @@ public:
 };
 
 QtDialogs g_qt;
-std::atomic<OperatorDialogs*> g_current{nullptr};
+Replaceable<OperatorDialogs> g_current(g_qt);
 
 }  // namespace
 
-OperatorDialogs& dialogs()
-{
-    OperatorDialogs* d = g_current.load(std::memory_order_acquire);
-    return d ? *d : g_qt;
-}
+OperatorDialogs& dialogs() { return g_current.get(); }
 
-void setDialogs(OperatorDialogs* replacement) { g_current.store(replacement, std::memory_order_release); }
+void setDialogs(OperatorDialogs* replacement) { g_current.set(replacement); }
 
 }  // namespace platform
