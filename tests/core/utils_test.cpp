@@ -114,6 +114,10 @@ TEST(LocalClock, DateNumbersAndRollOver)
     EXPECT_EQ(clock.now().month, 3);
     EXPECT_EQ(clock.now().day, 1);
     EXPECT_EQ(clock.now().msOfDay, 5);
+    clock.advance(-6);
+    EXPECT_EQ(clock.now().month, 2);
+    EXPECT_EQ(clock.now().day, 29);
+    EXPECT_EQ(clock.now().msOfDay, platform::kMsPerDay - 1);
 }
 
 TEST(LocalClock, TheRealClockReportsTheZoneWithDaylightSaving)

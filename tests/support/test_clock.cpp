@@ -51,10 +51,15 @@ void TestClock::advance(std::int64_t ms)
     using namespace std::chrono;
     std::lock_guard lock(mutex_);
     const std::int64_t total = t_.msOfDay + ms;
-    t_.msOfDay = static_cast<std::int32_t>(total % platform::kMsPerDay);
+    std::int64_t wholeDays = total / platform::kMsPerDay, rest = total % platform::kMsPerDay;
+    if (rest < 0) {
+        rest += platform::kMsPerDay;
+        --wholeDays;
+    }
+    t_.msOfDay = static_cast<std::int32_t>(rest);
     const year_month_day date{sys_days{year{t_.year} / month{static_cast<unsigned>(t_.month)} /
                                        day{static_cast<unsigned>(t_.day)}} +
-                              days{total / platform::kMsPerDay}};
+                              days{wholeDays}};
     t_.year = static_cast<int>(date.year());
     t_.month = static_cast<int>(static_cast<unsigned>(date.month()));
     t_.day = static_cast<int>(static_cast<unsigned>(date.day()));

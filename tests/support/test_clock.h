@@ -24,7 +24,7 @@ public:
     void setTime(int hours, int minutes, int seconds, int ms = 0);
     // The zone's offset from universal time, daylight saving included.
     void setZone(std::int32_t utcOffsetSeconds, bool daylightSaving);
-    // Moves on by `ms` (0 or more), into the following days as needed.
+    // Moves by `ms` (back when negative), across days as needed.
     void advance(std::int64_t ms);
 
 private:
