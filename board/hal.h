@@ -62,6 +62,9 @@ void READHWPOS(std::int32_t& HOR, std::int32_t& VERT);
 void RAWPOS(std::int32_t& HOR, std::int32_t& VERT, bool INCR);
 void SET_CAL(double RA, double DE);
 void SET_INC_CAL(double RA, double DE);
+// The start-up calibration from the saved park position, run once when the
+// mount side starts (and by the device window).
+void DEV_INIT_CALIBRATION();
 std::int32_t MOVE(double DRA, double DDEC);
 void MOVE_BASE(std::int16_t HOR, std::int16_t VERT);
 

@@ -86,6 +86,18 @@ void SET_CAL(double RA, double DE)
     SET_PARAM("RA_CAL", numberText(h - rr));
 }
 
+void DEV_INIT_CALIBRATION()
+{
+    const double lmst = GET_LMST(DEGTOREAL(GET_PARAM("long")));
+    const double lat = DEGTOREAL(GET_PARAM("lat"));
+    double ra = 0.0, de = 0.0;
+    AZTORA(DEGTOREAL(GET_PARAM("save_hpos")), DEGTOREAL(GET_PARAM("save_vpos")), lat, lmst, ra, de);
+    if (GET_BPARAM("Parked") && GET_BPARAM("Equatorial")) {
+        SET_PARAM("RA_CAL", numberText(ra));
+        SET_PARAM("DEC_CAL", numberText(de));
+    }
+}
+
 // The incremental positions carry no offset.
 void SET_INC_CAL(double /*RA*/, double /*DE*/) {}
 

@@ -6,28 +6,13 @@
 #include "core/params.h"
 #include "core/system_init.h"
 #include "tests/support/sim_board.h"
+#include "tests/support/sim_link.h"
 
 #include <gtest/gtest.h>
-
-#include <mutex>
-#include <vector>
 
 namespace {
 
 using testing_support::SimBoard;
-
-// Connects the board senders to the simulated board directly and feeds its
-// reports to the decoder.
-struct DirectLink final : HAL::Link {
-    SimBoard& board;
-    explicit DirectLink(SimBoard& b) : board(b) {}
-    void writeIfConnected(const HAL::Frame& f) override
-    {
-        std::uint8_t report[9] = {0};
-        std::copy(f.begin(), f.end(), report + 1);
-        board.onWrite(report, sizeof report);
-    }
-};
 
 class SimulatedBoard : public ::testing::Test {
 protected:
@@ -37,31 +22,12 @@ protected:
         system_init::INIT_PARAM();
         HAL::RESET_BOARD_VALUES();
         HAL::DUMMY_SELECT = false;
-        board.setOutput([this](const SimBoard::Report& r) {
-            std::lock_guard lock(mutex);
-            reports.push_back(r);
-        });
-        HAL::SET_LINK(&link);
     }
-    void TearDown() override { HAL::SET_LINK(nullptr); }
 
-    // Hands every report received so far to the decoder; returns how many.
-    std::size_t deliver()
-    {
-        std::vector<SimBoard::Report> got;
-        {
-            std::lock_guard lock(mutex);
-            got.swap(reports);
-        }
-        for (const auto& r : got)
-            HAL::DECODE(r.data() + 1, r.size() - 1);
-        return got.size();
-    }
+    std::size_t deliver() { return link.deliver(); }
 
     SimBoard board;
-    DirectLink link{board};
-    std::mutex mutex;
-    std::vector<SimBoard::Report> reports;
+    testing_support::SimLink link{board};
 };
 
 TEST_F(SimulatedBoard, AnswersEveryRequest)
@@ -99,6 +65,19 @@ TEST_F(SimulatedBoard, AnswersEveryRequest)
     deliver();
     EXPECT_TRUE(HAL::TAKE_REPLY(0x27));
     EXPECT_EQ(board.encoderPulses(), (std::pair<std::int32_t, std::int32_t>{2048, 4096}));
+
+    board.rtcMs = 86400500;
+    HAL::SEND_RTC_REQUEST();
+    deliver();
+    EXPECT_TRUE(HAL::TAKE_REPLY(0x85));
+    EXPECT_EQ(HAL::RTC, 86400);
+    EXPECT_EQ(HAL::RTCMSEC, 500);
+
+    HAL::SEND_TIMEBASE(700);
+    HAL::SEND_TIMEBASE_REQUEST();
+    deliver();
+    EXPECT_TRUE(HAL::TAKE_REPLY(0x84));
+    EXPECT_EQ(HAL::TIMEBASE, 700);
 
     for (const char* p : {"RA_mot_CCW", "DE_enc_CCW", "Enc_swap"})
         SET_PARAM(p, true);

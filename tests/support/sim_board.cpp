@@ -115,14 +115,24 @@ void SimBoard::handle(const Frame& f)
         dePulses_ = (f[3] << 8) | f[4];
         break;
     case 0x26:
+        break;
     case 0x04:
+        timeBase = (f[1] << 8) | f[2];
         break;
-    case 0x84:
-        r = {0xF0, 0x03, 0xE8, 0x00, 0x00, 0x00, 0x00, 0x84};
+    case 0x84: {
+        const std::int32_t tb = timeBase.load();
+        r = {0xF0, static_cast<std::uint8_t>(tb >> 8), static_cast<std::uint8_t>(tb), 0, 0, 0, 0, 0x84};
         break;
-    case 0x85:
-        r = {0xF0, 0x00, 0x01, 0x51, 0x80, 0x01, 0xF4, 0x85};
+    }
+    case 0x85: {
+        const std::int64_t ms = rtcMs.load();
+        const auto sec = static_cast<std::uint32_t>(ms / 1000);
+        const auto milli = static_cast<std::uint32_t>(ms % 1000);
+        r = {0xF0, static_cast<std::uint8_t>(sec >> 24), static_cast<std::uint8_t>(sec >> 16),
+             static_cast<std::uint8_t>(sec >> 8), static_cast<std::uint8_t>(sec),
+             static_cast<std::uint8_t>(milli >> 8), static_cast<std::uint8_t>(milli), 0x85};
         break;
+    }
     default:
         return;  // nothing the board knows
     }
@@ -138,11 +148,11 @@ void SimBoard::answer(const Frame& reply)
         if (replyDelaySteps > 0)
             pending_.push_back({stepNo_ + replyDelaySteps, reply});
         else
-            emit(reply);
+            pushReport(reply);
     }
 }
 
-void SimBoard::emit(const Frame& f)
+void SimBoard::pushReport(const Frame& f)
 {
     if (!output_)
         return;
@@ -181,7 +191,7 @@ void SimBoard::stepLocked(int ms)
     }
     for (auto it = pending_.begin(); it != pending_.end();) {
         if (it->dueStep <= stepNo_) {
-            emit(it->frame);
+            pushReport(it->frame);
             it = pending_.erase(it);
         } else {
             ++it;
@@ -197,9 +207,9 @@ void SimBoard::stepLocked(int ms)
                      static_cast<std::uint8_t>(b >> 8), static_cast<std::uint8_t>(b)};
     };
     if (sendAbsolute)
-        emit(frame(0x05));
+        pushReport(frame(0x05));
     if (sendIncremental)
-        emit(frame(0x03));
+        pushReport(frame(0x03));
 }
 
 void SimBoard::start(int periodMs)

@@ -63,6 +63,8 @@ public:
     std::atomic<bool> sendAbsolute{true};
     std::atomic<bool> sendIncremental{false};
     std::atomic<double> countsPerSpeedUnit{1.0};  // counts per second per speed unit
+    std::atomic<std::int64_t> rtcMs{86400500};   // the board clock the 85 reply carries
+    std::atomic<std::int32_t> timeBase{1000};    // the time base the 84 reply carries; a 04 frame sets it
 
     // --- Faults ------------------------------------------------------------
     std::atomic<bool> silent{false};       // answers nothing
@@ -106,7 +108,7 @@ private:
     };
     void handle(const Frame& f);           // locked
     void answer(const Frame& reply);       // locked
-    void emit(const Frame& f);             // locked
+    void pushReport(const Frame& f);       // locked
     std::int32_t encoderCount(int channel) const;  // locked
     void stepLocked(int ms);
 

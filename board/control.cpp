@@ -1,0 +1,212 @@
+#include "board/control.h"
+
+#include "board/control_states.h"
+#include "board/control_ui.h"
+#include "board/hal.h"
+#include "core/angles.h"
+#include "core/astro.h"
+#include "core/params.h"
+#include "core/utils.h"
+#include "platform/dialogs.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QThread>
+
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+
+namespace CONTROL {
+
+std::atomic<bool> CONTR_RUNNING{false};
+std::atomic<bool> INIT_DONE{false};
+std::atomic<std::int32_t> CONTROL_STATE{CTRL_FREE};
+std::atomic<std::int32_t> NEXT_CONTROL_STATE{CTRL_FREE};
+Guarded<ManualMotion> MANUAL;
+Guarded<TPOS_REC> NEXTPOSITIONTRACKING;
+std::unique_ptr<TWaitTimer> WAITPOINTER;
+
+std::atomic<bool> GET_POWER{false};
+std::atomic<std::int32_t> SETUP_COMMAND{0};
+std::atomic<bool> GET_INIT{false};
+std::atomic<bool> SET_ENC_VAL{false};
+std::atomic<bool> SAVE_CONF{false};
+std::atomic<bool> SET_TIME_SYNC{false};
+std::atomic<std::int32_t> GET_INIT_COUNT{0};
+std::atomic<bool> GET_CONFIGURED{false};
+std::atomic<bool> SET_ENC_ALIGN{false};
+std::atomic<bool> POWER_ON{false};
+std::atomic<bool> DIR_INIT_DONE{false};
+std::atomic<bool> RA_MOT_CCW{false}, RA_ENC_CCW{false}, DE_MOT_CCW{false}, DE_ENC_CCW{false};
+std::atomic<bool> RA_MOT_ENC_CR{false}, DE_MOT_ENC_CR{false};
+std::atomic<bool> ABS_ENC{false};
+std::atomic<std::int32_t> HW_RA_GEAR{0}, HW_DE_GEAR{0};
+std::atomic<std::int32_t> STATE{10};
+
+namespace {
+
+constexpr double kTurn = 1296000.0;
+constexpr int kGearSends = 101;
+constexpr const char* kGearQuestion = "Are you sure you want to write the gear values to the board?";
+
+// The loop's thread. Started and joined on the user-interface thread only.
+struct Runner {
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool running = false;
+};
+Runner g_runner;
+
+bool g_gearWriteActive = false;  // user-interface thread only
+std::function<void()> g_gearWait;
+
+// Lets the user-interface thread handle its events for up to 10 ms, or
+// until the awaited acknowledgement is in the mailbox.
+void defaultGearWait(std::uint32_t code)
+{
+    QDeadlineTimer deadline(10);
+    while (!deadline.hasExpired() && HAL::HW_CONFIG_RECEIVED.load(std::memory_order_acquire) != code) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 1);
+        QThread::msleep(1);
+    }
+}
+
+// Sends one gear frame until its own acknowledgement arrives.
+void writeGear(std::uint32_t code, void (*send)())
+{
+    // A stale acknowledgement of an earlier write must not count; replies
+    // meant for the loop's handshakes stay where they are.
+    HAL::TAKE_REPLY(code);
+    for (int n = 0; n < kGearSends; ++n) {
+        send();
+        if (g_gearWait)
+            g_gearWait();
+        else
+            defaultGearWait(code);
+        if (HAL::TAKE_REPLY(code))
+            return;
+    }
+}
+
+}  // namespace
+
+void INIT()
+{
+    HAL::DEV_INIT_CALIBRATION();
+    WAITPOINTER = TWaitTimer::Create(1000);
+    ACTIVATE_PARAM_LIST();
+}
+
+void ACTIVATE_PARAM_LIST()
+{
+    if (!INIT_DONE.exchange(true))
+        INIT_CONTR();
+}
+
+void INIT_CONTR() { INIT_CONTR(LoopHooks{}); }
+
+void INIT_CONTR(LoopHooks hooks)
+{
+    std::unique_lock lock(g_runner.mutex);
+    if (g_runner.running)
+        return;  // never two loops
+    if (g_runner.thread.joinable()) {
+        lock.unlock();
+        g_runner.thread.join();
+        lock.lock();
+    }
+    CONTR_RUNNING = true;
+    g_runner.running = true;
+    g_runner.thread = std::thread([hooks = std::move(hooks)] {
+        {
+            ControlLoop loop(hooks);
+            loop.run();
+        }
+        {
+            std::lock_guard done(g_runner.mutex);
+            g_runner.running = false;
+        }
+        g_runner.ended.notify_all();
+    });
+}
+
+bool CTRL_CLOSE(int boundMs)
+{
+    CONTR_RUNNING = false;
+    BEGIN_UI_SHUTDOWN();
+    std::unique_lock lock(g_runner.mutex);
+    const bool ended =
+        g_runner.ended.wait_for(lock, std::chrono::milliseconds(boundMs), [] { return !g_runner.running; });
+    if (!g_runner.thread.joinable())
+        return true;
+    lock.unlock();
+    if (ended) {
+        g_runner.thread.join();
+        return true;
+    }
+    // Joining now could hang the program's exit; its run flag is off.
+    g_runner.thread.detach();
+    return false;
+}
+
+void READ_POS(double& RA, double& DE) { HAL::READPOS(RA, DE); }
+
+void READ_HARDWARE(std::int32_t& HOR, std::int32_t& VERT) { HAL::READHWPOS(HOR, VERT); }
+
+void SET_CAL(double RA, double DE)
+{
+    HAL::SET_CAL(CHECKBOUND(RA, 0, kTurn), DE);
+    TPOS_REC target{RA, DE, RA, DE};
+    if (!GET_BPARAM("Equatorial"))
+        RATOAZ(RA, DE, DEGTOREAL(GET_PARAM("Lat")), GET_LMST(DEGTOREAL(GET_PARAM("Long"))), target.HOR,
+               target.VERT);
+    NEXTPOSITIONTRACKING.set(target);
+}
+
+void SAVE_HW_CONF() { SAVE_CONF = true; }
+
+void SAVE_GEAR()
+{
+    if (g_gearWriteActive)
+        return;
+    if (!platform::dialogs().askYesNo("Confirm", kGearQuestion))
+        return;
+    g_gearWriteActive = true;
+    HAL::HW_RA_GEAR = HW_RA_GEAR.load();
+    HAL::HW_DE_GEAR = HW_DE_GEAR.load();
+    writeGear(HAL::CODE_GEAR_RA, &HAL::SEND_GEAR_RA);
+    writeGear(HAL::CODE_GEAR_DE, &HAL::SEND_GEAR_DE);
+    g_gearWriteActive = false;
+}
+
+void SET_GEAR_WAIT(std::function<void()> wait) { g_gearWait = std::move(wait); }
+
+void BOARD_DISCONNECTED() { POWER_ON = false; }
+
+void RESET()
+{
+    CTRL_CLOSE();
+    RESET_UI_SHUTDOWN();
+    CONTR_RUNNING = false;
+    INIT_DONE = false;
+    CONTROL_STATE = NEXT_CONTROL_STATE = CTRL_FREE;
+    MANUAL.set({});
+    NEXTPOSITIONTRACKING.set({});
+    WAITPOINTER.reset();
+    GET_POWER = GET_INIT = SET_ENC_VAL = SAVE_CONF = SET_TIME_SYNC = false;
+    SETUP_COMMAND = 0;
+    GET_INIT_COUNT = 0;
+    GET_CONFIGURED = SET_ENC_ALIGN = POWER_ON = DIR_INIT_DONE = false;
+    RA_MOT_CCW = RA_ENC_CCW = DE_MOT_CCW = DE_ENC_CCW = false;
+    RA_MOT_ENC_CR = DE_MOT_ENC_CR = ABS_ENC = false;
+    HW_RA_GEAR = HW_DE_GEAR = 0;
+    STATE = 10;
+    g_gearWait = nullptr;
+    g_gearWriteActive = false;
+    RESET_COMMANDS();
+}
+
+}  // namespace CONTROL

@@ -1,0 +1,155 @@
+#pragma once
+// The control module: the state the control loop shares with the windows,
+// the start and stop of the loop's thread, the position read and the sync.
+//
+// Threads: the loop runs on a thread of its own; everything else here is
+// called on the user-interface thread. Every shared value is atomic, except
+// the manual motion and the target, which are each read and written whole
+// under a small lock of their own.
+
+#include "board/control_loop.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class TWaitTimer;
+
+namespace CONTROL {
+
+// Control states.
+enum : std::int32_t {
+    CTRL_FREE = 0,
+    CTRL_FREELOCK = 1,
+    CTRL_STOP = 2,
+    CTRL_TRACKING = 3,
+    CTRL_POINTING = 4,
+    CTRL_MOVING = 5,
+    CTRL_NOCONTROL = 6,
+    CTRL_FLIP = 7,
+    CTRL_TOPARK = 8,
+    CTRL_PARK = 9,
+    CTRL_UNPARK = 10,
+    CTRL_UNFLIP = 11,
+};
+
+// SETUP_COMMAND asking for the init request.
+inline constexpr std::int32_t INIT_CMD = 1;
+
+// A value read and written whole under its own lock.
+template <class T>
+class Guarded {
+public:
+    T get() const
+    {
+        std::lock_guard lock(mutex_);
+        return value_;
+    }
+    void set(const T& v)
+    {
+        std::lock_guard lock(mutex_);
+        value_ = v;
+    }
+    // Runs `change` on the value with the lock held; returns the result.
+    template <class F>
+    T modify(F&& change)
+    {
+        std::lock_guard lock(mutex_);
+        change(value_);
+        return value_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    T value_{};
+};
+
+// --- Loop and states ---------------------------------------------------------
+extern std::atomic<bool> CONTR_RUNNING;
+extern std::atomic<bool> INIT_DONE;
+extern std::atomic<std::int32_t> CONTROL_STATE;       // written by the loop only
+extern std::atomic<std::int32_t> NEXT_CONTROL_STATE;  // taken over at the next cycle
+
+// Manual speeds in board units and the amounts added to them every cycle.
+// One lock for all four, so a key's speeds are never lost against the loop's
+// ramp addition.
+struct ManualMotion {
+    std::int32_t HMV = 0, VMV = 0;      // horizontal or RA axis, vertical or Dec axis
+    std::int32_t HRAMP = 0, VRAMP = 0;
+};
+extern Guarded<ManualMotion> MANUAL;
+
+// The current target; nothing steers to it.
+struct TPOS_REC {
+    double RA = 0.0, DEC = 0.0;   // equatorial
+    double HOR = 0.0, VERT = 0.0; // axis angles
+};
+extern Guarded<TPOS_REC> NEXTPOSITIONTRACKING;
+
+// Tells a single point key from a repeated one; made by INIT. User-interface thread only.
+extern std::unique_ptr<TWaitTimer> WAITPOINTER;
+
+// --- Set-up requests and the board's configuration as last read -------------
+extern std::atomic<bool> GET_POWER;          // read the motor power, then the configuration
+extern std::atomic<std::int32_t> SETUP_COMMAND;
+extern std::atomic<bool> GET_INIT;           // init request
+extern std::atomic<bool> SET_ENC_VAL;        // write the encoder pulses per revolution
+extern std::atomic<bool> SAVE_CONF;          // write the configuration frame once
+extern std::atomic<bool> SET_TIME_SYNC;      // run the clock sync
+extern std::atomic<std::int32_t> GET_INIT_COUNT;  // retry counter shared by the set-up handshakes
+extern std::atomic<bool> GET_CONFIGURED;     // configuration handshake active
+extern std::atomic<bool> SET_ENC_ALIGN;      // encoder-alignment handshake active
+extern std::atomic<bool> POWER_ON;
+extern std::atomic<bool> DIR_INIT_DONE;
+extern std::atomic<bool> RA_MOT_CCW, RA_ENC_CCW, DE_MOT_CCW, DE_ENC_CCW;
+extern std::atomic<bool> RA_MOT_ENC_CR, DE_MOT_ENC_CR;
+extern std::atomic<bool> ABS_ENC;
+extern std::atomic<std::int32_t> HW_RA_GEAR, HW_DE_GEAR;
+extern std::atomic<std::int32_t> STATE;      // where the set-up wizard starts
+
+// --- Operations ----------------------------------------------------------------
+// Starts the mount side: the start-up calibration, the point-key timer, and
+// the loop unless it was started before.
+void INIT();
+// After the parameter editor: starts the loop unless it was started before.
+void ACTIVATE_PARAM_LIST();
+// Starts the loop's thread; refused while a loop is still running.
+void INIT_CONTR();
+void INIT_CONTR(LoopHooks hooks);
+// Stops the loop: it finishes its cycle and sends a last zero-speed frame.
+// Every wait of the loop on the user-interface thread is cancelled, and the
+// thread is joined within `boundMs`; true when it has ended. A loop that is
+// still busy then is left to end by itself at its next check.
+bool CTRL_CLOSE(int boundMs = 2000);
+
+// Axis angles from the absolute counts, without calibration offsets; the
+// arguments stay as they were until the first encoder frame.
+void READ_POS(double& RA, double& DE);
+// Raw absolute encoder counts.
+void READ_HARDWARE(std::int32_t& HOR, std::int32_t& VERT);
+// Makes the calibration say the mount points at (RA, DE); sets the target.
+void SET_CAL(double RA, double DE);
+
+// Asks the loop to write the configuration frame at its next cycle.
+void SAVE_HW_CONF();
+// The gear write, on the user-interface thread: asks the operator, then sends
+// both gear frames until each is acknowledged or 101 sends pass. Input
+// reports go on being decoded meanwhile; a second call while one runs does
+// nothing.
+void SAVE_GEAR();
+// How the gear write waits between two sends; the default lets the
+// user-interface thread handle its events (input reports among them) for up
+// to 10 ms. Tests install their own; nullptr puts the default back.
+void SET_GEAR_WAIT(std::function<void()> wait);
+
+// The device window calls this when the board is disconnected or the dummy
+// device is chosen, so the power lamp does not claim power without a board.
+void BOARD_DISCONNECTED();
+
+// Puts every module value back to its start, after joining a loop that still
+// runs (tests).
+void RESET();
+
+}  // namespace CONTROL

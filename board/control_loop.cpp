@@ -1,0 +1,495 @@
+#include "board/control_loop.h"
+
+#include "board/control.h"
+#include "board/control_states.h"
+#include "board/control_ui.h"
+#include "board/hal.h"
+#include "core/Signals.h"
+#include "core/angles.h"
+#include "core/astro.h"
+#include "core/params.h"
+#include "core/utils.h"
+#include "platform/clock.h"
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+namespace CONTROL {
+namespace {
+
+// A request goes out at most this many times plus one.
+constexpr std::int32_t kRetryLimit = 100;
+constexpr std::int32_t kPowerThreshold = 5500;
+constexpr std::int32_t kSyncWaitMs = 8000;
+constexpr std::int32_t kMaxDriftMs = 7000;
+
+std::int32_t timeOfDayMs() { return platform::clock().now().msOfDay; }
+
+// 32-bit wrap-around arithmetic of the clock values, without overflow.
+std::int32_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
+
+std::int32_t addSaturated(std::int32_t a, std::int32_t b)
+{
+    const std::int64_t s = std::int64_t{a} + b;
+    if (s > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (s < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(s);
+}
+
+// The encoder pulses per revolution the board takes.
+bool pulses(const std::string& text, std::int32_t& value)
+{
+    const auto v = param_text::toInt(text);
+    if (!v || *v < 1 || *v > 65535)
+        return false;
+    value = *v;
+    return true;
+}
+
+// One step of a request repeated once per cycle until its reply comes,
+// `count` being this cycle's count. The request goes out unless the reply is
+// there, also in the cycle that passes the limit; a reply in that cycle
+// still wins over the give-up.
+struct Step {
+    bool replied = false;
+    bool gaveUp = false;
+};
+template <class Send>
+Step retry(std::int32_t count, std::uint32_t code, Send&& send)
+{
+    Step s;
+    s.gaveUp = count > kRetryLimit;
+    s.replied = HAL::TAKE_REPLY(code);
+    if (!s.replied)
+        send();
+    return s;
+}
+
+// The same on the counter the set-up handshakes share with one another.
+template <class Send>
+Step retryShared(std::uint32_t code, Send&& send)
+{
+    const Step s = retry(GET_INIT_COUNT.fetch_add(1) + 1, code, send);
+    if (s.gaveUp)
+        GET_INIT_COUNT = 0;
+    return s;
+}
+
+}  // namespace
+
+std::int64_t POSITION_TENTHS(double arcsec)
+{
+    const double t = std::nearbyint(arcsec * 10.0);
+    if (!std::isfinite(t) || std::fabs(t) > 9.0e18)
+        return 0;
+    return static_cast<std::int64_t>(t);
+}
+
+ControlLoop::ControlLoop(LoopHooks hooks) : hooks_(std::move(hooks)) {}
+
+ControlLoop::~ControlLoop() = default;
+
+void ControlLoop::pause(int ms)
+{
+    if (hooks_.sleep)
+        hooks_.sleep(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void ControlLoop::start()
+{
+    // Handshake state; the requests the windows made before stay.
+    GET_INIT_COUNT = 0;
+    powerCount_ = 0;
+    GET_CONFIGURED = false;
+    setupInfo_ = raGear_ = deGear_ = setupStart_ = false;
+    ABS_ENC = false;
+    POWER_ON = false;
+    SET_ENC_VAL = false;
+    getTime_ = setTimeOffset_ = timeBaseSet_ = timeBaseRequest_ = readingArrived_ = false;
+    clockReading_ = syncCounter_ = firstReading_ = secondReading_ = drift_ = 0;
+
+    SET_PARAM("Merid_Flip_Enable", false);
+    SETPRIORITYLEVEL(3);
+
+    READ_POS(hor_, vert_);
+    const double longitude = DEGTOREAL(GET_PARAM("Long"));
+    const double lat = DEGTOREAL(GET_PARAM("Lat"));
+    double ra = hor_, dec = vert_;
+    if (!GET_BPARAM("Equatorial"))
+        AZTORA(hor_, vert_, lat, GET_LMST(longitude), ra, dec);
+    NEXTPOSITIONTRACKING.modify([&](TPOS_REC& t) {
+        t.RA = ra;
+        t.DEC = dec;
+    });
+    if (GET_BPARAM("Parked")) {
+        double pra = 0.0, pde = 0.0;
+        AZTORA(DEGTOREAL(GET_PARAM("save_hpos")), DEGTOREAL(GET_PARAM("save_vpos")), lat, GET_LMST(longitude),
+               pra, pde);
+        SET_CAL(pra, pde);
+        NEXTPOSITIONTRACKING.set({pra, pde, pra, pde});
+    }
+
+    cycleTimer_ = TWaitTimer::Create(GET_IPARAM("CYCLE_TIME"));
+    const std::int32_t initial = GET_INIT_CONTROL(false);
+    CONTROL_STATE = initial;
+    NEXT_CONTROL_STATE = initial;
+    SIGNAL("Main_view", WM_STATE_MESSAGE, initial);
+    MANUAL.modify([](ManualMotion& m) { m.HMV = m.VMV = 0; });
+    CONTROL_STATE = CTRL_MOVING;
+    NEXT_CONTROL_STATE = CTRL_MOVING;
+    watchdogTimer_ = TWaitTimer::Create(GET_IPARAM("WD_Timer"));
+
+    positionPosted_ = false;
+    lastEndMs_ = timeOfDayMs();
+    lastCycleMs_ = 0;
+}
+
+void ControlLoop::cycle()
+{
+    work();
+    endCycle();
+}
+
+void ControlLoop::run()
+{
+    start();
+    while (CONTR_RUNNING.load()) {
+        work();
+        while (!cycleTimer_->TIMEOUT())
+            pause(1);
+        endCycle();
+    }
+    finish();
+}
+
+void ControlLoop::work()
+{
+    configurationSave();
+    handshakes();
+    watchdog();
+    clockRead();
+    timeBaseExchange();
+    clockSync();
+    CONTROL_STATE = NEXT_CONTROL_STATE.load();
+    position();
+    motion();
+}
+
+void ControlLoop::endCycle()
+{
+    const std::int32_t now = timeOfDayMs();
+    std::int32_t d = now - lastEndMs_;
+    if (d < 0)
+        d += platform::kMsPerDay;  // across midnight
+    lastCycleMs_ = d;
+    lastEndMs_ = now;
+    if (CONTR_RUNNING.load())
+        cycleTimer_->RESTART();
+    if (hooks_.cycleEnded)
+        hooks_.cycleEnded();
+}
+
+// Nothing may leave the mount moving once the loop is gone.
+void ControlLoop::finish()
+{
+    HAL::MOVE(0, 0);
+    cycleTimer_.reset();
+    watchdogTimer_.reset();
+}
+
+void ControlLoop::configurationSave()
+{
+    if (!SAVE_CONF.exchange(false))
+        return;
+    HAL::SAVE_HW_CONF();
+    pause(10);
+}
+
+void ControlLoop::handshakes()
+{
+    powerBlock();
+    configurationBlock();
+    setupCommandBlock();
+    initRequestBlock();
+    encoderAlignmentBlock();
+    setupInformationBlock();
+    raGearBlock();
+    deGearBlock();
+    encoderValuesBlock();
+    setupStartBlock();
+}
+
+void ControlLoop::powerBlock()
+{
+    if (!GET_POWER.load())
+        return;
+    const Step s = retry(++powerCount_, HAL::CODE_POWER_REQUEST, &HAL::SEND_POWER_REQUEST);
+    if (s.replied || s.gaveUp)
+        powerCount_ = 0;
+    if (s.replied) {
+        GET_POWER = false;
+        POWER_ON = HAL::HW_MOTOR_POWER.load() > kPowerThreshold;
+        GET_CONFIGURED = true;
+        pause(50);
+    } else if (s.gaveUp) {
+        GET_POWER = false;
+        POWER_ON = false;
+    }
+}
+
+void ControlLoop::configurationBlock()
+{
+    if (!GET_CONFIGURED.load())
+        return;
+    const Step s = retryShared(HAL::CODE_ALIGN_REQUEST, &HAL::SEND_ALIGN_REQUEST);
+    if (s.replied) {
+        GET_CONFIGURED = false;
+        GET_INIT_COUNT = 0;
+        pause(10);
+        DIR_INIT_DONE = HAL::HW_CONFIG.load();
+        RA_MOT_CCW = HAL::HW_RA_MOT_CCW.load();
+        DE_MOT_CCW = HAL::HW_DE_MOT_CCW.load();
+        RA_ENC_CCW = HAL::HW_RA_ENC_CCW.load();
+        DE_ENC_CCW = HAL::HW_DE_ENC_CCW.load();
+        RA_MOT_ENC_CR = HAL::HW_RA_MOT_ENC_CR.load();
+        DE_MOT_ENC_CR = HAL::HW_DE_MOT_ENC_CR.load();
+        SIGNAL("Main_View", WM_CAL_MESSAGE, 0);
+    } else if (s.gaveUp) {
+        GET_CONFIGURED = false;
+        DIR_INIT_DONE = true;
+    }
+}
+
+void ControlLoop::setupCommandBlock()
+{
+    std::int32_t expected = INIT_CMD;
+    if (SETUP_COMMAND.compare_exchange_strong(expected, 0))
+        GET_INIT = true;
+}
+
+void ControlLoop::initRequestBlock()
+{
+    if (!GET_INIT.exchange(false))
+        return;
+    if (DIR_INIT_DONE.load())
+        setupInfo_ = true;
+    else
+        SET_ENC_ALIGN = true;
+}
+
+void ControlLoop::encoderAlignmentBlock()
+{
+    if (!SET_ENC_ALIGN.load())
+        return;
+    if (!POWER_ON.load() && GET_BPARAM("Power_check")) {
+        SET_ENC_ALIGN = false;
+        ui().showPowerBox();
+        return;
+    }
+    const Step s = retryShared(HAL::CODE_ALIGN, &HAL::SEND_MOT_ENC_ALIGN);
+    if (s.replied || s.gaveUp)
+        SET_ENC_ALIGN = false;
+    if (s.replied) {
+        GET_INIT_COUNT = 0;
+        setupInfo_ = true;
+    }
+}
+
+void ControlLoop::setupInformationBlock()
+{
+    if (!setupInfo_)
+        return;
+    const Step s = retryShared(HAL::CODE_SETUP_REQUEST, &HAL::SEND_SETUP_REQUEST);
+    if (s.replied || s.gaveUp)
+        setupInfo_ = false;
+    if (!s.replied)
+        return;
+    GET_INIT_COUNT = 0;
+    const bool absolute = HAL::HW_ABS_ENC.load();
+    ABS_ENC = absolute;
+    if (absolute) {
+        STATE = 1;
+        setupStart_ = true;
+        SET_PARAM("Setup_align", true);
+    } else {
+        raGear_ = true;
+    }
+}
+
+void ControlLoop::raGearBlock()
+{
+    if (!raGear_)
+        return;
+    const Step s = retryShared(HAL::CODE_RA_GEAR_REQUEST, &HAL::SEND_RA_GEAR_REQUEST);
+    const std::int32_t gear = HAL::HW_RA_GEAR.load();
+    // A gear of 0 is no answer: the counter goes on, so the request ends at its limit.
+    if (s.replied && gear != 0) {
+        GET_INIT_COUNT = 0;
+        raGear_ = false;
+        HW_RA_GEAR = gear;
+        deGear_ = true;
+    } else if (s.gaveUp) {
+        raGear_ = false;
+    }
+}
+
+void ControlLoop::deGearBlock()
+{
+    if (!deGear_)
+        return;
+    const Step s = retryShared(HAL::CODE_DE_GEAR_REQUEST, &HAL::SEND_DE_GEAR_REQUEST);
+    const std::int32_t gear = HAL::HW_DE_GEAR.load();
+    if (s.replied && gear != 0) {
+        GET_INIT_COUNT = 0;
+        deGear_ = false;
+        HW_DE_GEAR = gear;
+        setupStart_ = true;
+    } else if (s.gaveUp) {
+        deGear_ = false;
+    }
+}
+
+void ControlLoop::encoderValuesBlock()
+{
+    if (!SET_ENC_VAL.load())
+        return;
+    // The texts are read afresh for every send; one that the board cannot
+    // take ends the request.
+    bool refused = false;
+    const Step s = retryShared(HAL::CODE_ENC_VAL, [&refused] {
+        const auto texts = ui().encoderTexts();
+        if (!texts)
+            return;
+        std::int32_t ra = 0, de = 0;
+        if (!pulses(texts->first, ra) || !pulses(texts->second, de)) {
+            refused = true;
+            return;
+        }
+        HAL::SEND_ENC_VAL(ra, de);
+    });
+    if (s.replied || refused)
+        GET_INIT_COUNT = 0;
+    if (s.replied || s.gaveUp || refused)
+        SET_ENC_VAL = false;
+    if (refused)
+        ui().tellOperator("The encoder pulses per revolution must be whole numbers from 1 to 65535.");
+}
+
+void ControlLoop::setupStartBlock()
+{
+    if (!setupStart_)
+        return;
+    setupStart_ = false;
+    SIGNAL("Main_View", WM_CAL_MESSAGE, 4);
+    GET_INIT_COUNT = 0;
+}
+
+void ControlLoop::watchdog()
+{
+    if (!watchdogTimer_->TIMEOUT())
+        return;
+    watchdogTimer_->RESTART(GET_IPARAM("WD_Timer"));
+    HAL::SEND_WD();
+}
+
+void ControlLoop::clockRead()
+{
+    if (!getTime_)
+        return;
+    if (!HAL::TAKE_REPLY(HAL::CODE_RTC_REQUEST)) {
+        HAL::SEND_RTC_REQUEST();
+        return;
+    }
+    clockReading_ = wrap32(std::int64_t{HAL::RTC.load()} * 1000 + HAL::RTCMSEC.load());
+    readingArrived_ = true;
+    getTime_ = false;
+}
+
+void ControlLoop::timeBaseExchange()
+{
+    if (!setTimeOffset_)
+        return;
+    if (timeBaseSet_) {
+        if (!HAL::TAKE_REPLY(HAL::CODE_TIMEBASE)) {
+            HAL::SEND_TIMEBASE(HAL::TIMEBASE.load());
+        } else {
+            timeBaseSet_ = false;
+            setTimeOffset_ = false;
+        }
+    }
+    if (timeBaseRequest_) {
+        if (!HAL::TAKE_REPLY(HAL::CODE_TIMEBASE_REQUEST)) {
+            HAL::SEND_TIMEBASE_REQUEST();
+        } else {
+            HAL::TIMEBASE = wrap32(std::int64_t{HAL::TIMEBASE.load()} - drift_);
+            timeBaseRequest_ = false;
+            timeBaseSet_ = true;
+        }
+    }
+}
+
+void ControlLoop::clockSync()
+{
+    if (!SET_TIME_SYNC.load())
+        return;
+    if (syncCounter_ == 0) {
+        ui().syncDialogWaiting();
+        getTime_ = true;
+        firstReading_ = 0;
+        HAL::HW_CONFIG_RECEIVED = 0;
+    }
+    if (readingArrived_) {
+        if (firstReading_ == 0) {
+            firstReading_ = clockReading_;
+            secondReading_ = 0;
+        } else if (secondReading_ == 0) {
+            secondReading_ = clockReading_;
+            drift_ = wrap32(std::int64_t{syncCounter_} - (std::int64_t{secondReading_} - firstReading_));
+            if (drift_ > kMaxDriftMs) {
+                firstReading_ = secondReading_ = 0;
+            } else {
+                setTimeOffset_ = true;
+                timeBaseRequest_ = true;
+                SET_TIME_SYNC = false;
+                ui().syncDialogDone();
+            }
+        }
+        syncCounter_ = 0;
+        readingArrived_ = false;
+    }
+    if (syncCounter_ >= kSyncWaitMs) {
+        getTime_ = true;
+        secondReading_ = 0;
+    }
+    if (SET_TIME_SYNC.load())
+        syncCounter_ = addSaturated(syncCounter_, lastCycleMs_);
+}
+
+void ControlLoop::position()
+{
+    const double prevHor = hor_, prevVert = vert_;
+    READ_POS(hor_, vert_);
+    const bool first = !positionPosted_;
+    positionPosted_ = true;
+    if (first || hor_ != prevHor)
+        SIGNAL("Main_view", WM_RA_MESSAGE, POSITION_TENTHS(hor_));
+    if (first || vert_ != prevVert)
+        SIGNAL("Main_view", WM_DE_MESSAGE, POSITION_TENTHS(vert_));
+}
+
+void ControlLoop::motion()
+{
+    const ManualMotion m = MANUAL.modify([](ManualMotion& s) {
+        s.HMV = addSaturated(s.HMV, s.HRAMP);
+        s.VMV = addSaturated(s.VMV, s.VRAMP);
+    });
+    HAL::MOVE(m.HMV, m.VMV);
+}
+
+}  // namespace CONTROL

@@ -1,0 +1,174 @@
+// The control loop in step mode: its start, the position reports, the pacing,
+// the watchdog and the end.
+
+#include "board/control_loop.h"
+#include "tests/board/control_stand.h"
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+using control_testing::ControlStand;
+using control_testing::Frame;
+using namespace CONTROL;
+
+using LoopStart = ControlStand;
+using LoopPosition = ControlStand;
+using LoopPacing = ControlStand;
+
+TEST_F(LoopStart, TakesTheStartStateThenMovesAndRaisesThePriority)
+{
+    startLoop();
+    EXPECT_EQ(main.params(WM_STATE_MESSAGE), std::vector<std::int64_t>{CTRL_STOP});
+    EXPECT_EQ(CONTROL_STATE, CTRL_MOVING);
+    EXPECT_EQ(NEXT_CONTROL_STATE, CTRL_MOVING);
+    EXPECT_EQ(scheduler.calls(), std::vector{platform::PriorityClass::High});
+}
+
+TEST_F(LoopStart, KeepsTheRequestsMadeBeforeItAndResetsTheResults)
+{
+    GET_POWER = true;
+    SAVE_CONF = true;
+    POWER_ON = true;
+    ABS_ENC = true;
+    SET_ENC_VAL = true;
+    startLoop();
+    EXPECT_TRUE(GET_POWER);
+    EXPECT_TRUE(SAVE_CONF);
+    EXPECT_FALSE(POWER_ON);
+    EXPECT_FALSE(ABS_ENC);
+    EXPECT_FALSE(SET_ENC_VAL);
+    cycle();
+    EXPECT_EQ(sent(0xF4), 1u);
+    EXPECT_EQ(sent(0x42), 1u);
+}
+
+TEST_F(LoopPosition, PostsTheFirstReadingAndThenOnlyTheAxisThatChanged)
+{
+    startLoop();
+    cycles(2);  // no encoder frame yet: the loop's angles are 0
+    EXPECT_EQ(main.params(WM_RA_MESSAGE), std::vector<std::int64_t>{0});
+    EXPECT_EQ(main.params(WM_DE_MESSAGE), std::vector<std::int64_t>{0});
+
+    board.setCounts(0, 4194304);  // a quarter turn on the second axis
+    board.step(0);
+    link.deliver();
+    cycles(2);
+    EXPECT_EQ(main.params(WM_RA_MESSAGE), std::vector<std::int64_t>{0});
+    EXPECT_EQ(main.params(WM_DE_MESSAGE), (std::vector<std::int64_t>{0, 3240000}));
+
+    board.setCounts(12582912, 4194304);
+    board.step(0);
+    link.deliver();
+    cycle();
+    EXPECT_EQ(main.params(WM_RA_MESSAGE), (std::vector<std::int64_t>{0, 9720000}));
+    EXPECT_EQ(main.params(WM_DE_MESSAGE).size(), 2u);
+}
+
+TEST(PositionTenths, RoundsHalvesToTheEvenNeighbour)
+{
+    const struct {
+        double arcsec;
+        std::int64_t tenths;
+    } cases[] = {
+        {12.25, 122}, {12.75, 128}, {-0.25, -2}, {1295999.96, 12960000}, {-648000.0, -6480000},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(POSITION_TENTHS(c.arcsec), c.tenths) << c.arcsec;
+}
+
+// Runs the real loop body on the test clock; `onSleep` sees the milliseconds
+// slept so far.
+class PacedLoop {
+public:
+    PacedLoop(testing_support::TestClock& clock, std::function<void(int elapsed)> onSleep)
+        : loop_(LoopHooks{[this, &clock, onSleep](int ms) {
+                              clock.advance(ms);
+                              elapsed_ += ms;
+                              onSleep(elapsed_);
+                          },
+                          {}})
+    {
+    }
+    void run() { loop_.run(); }
+
+private:
+    int elapsed_ = 0;
+    ControlLoop loop_;
+};
+
+// Records when each motion frame is written and makes each cycle's work
+// take 3 ms.
+struct SlowLink final : HAL::Link {
+    testing_support::TestClock& clock;
+    std::vector<std::int32_t> motionAt;
+    explicit SlowLink(testing_support::TestClock& c) : clock(c) {}
+    void writeIfConnected(const HAL::Frame& f) override
+    {
+        if (f[0] != 0x05)
+            return;
+        motionAt.push_back(clock.now().msOfDay);
+        clock.advance(3);
+    }
+};
+
+TEST_F(LoopPacing, KeepsTheCycleTimeReadAtItsStartWhateverTheWorkTakes)
+{
+    SlowLink slow(clock);
+    HAL::SET_LINK(&slow);
+    PacedLoop paced(clock, [](int elapsed) {
+        if (elapsed == 100)
+            SET_PARAM("Cycle_Time", "50");  // no effect on a running loop
+        if (elapsed >= 300)
+            CONTR_RUNNING = false;
+    });
+    paced.run();
+    HAL::SET_LINK(&link);
+
+    ASSERT_GT(slow.motionAt.size(), 30u);
+    for (std::size_t i = 1; i + 1 < slow.motionAt.size(); ++i)
+        EXPECT_EQ(slow.motionAt[i] - slow.motionAt[i - 1], 10) << i;
+}
+
+TEST_F(LoopPacing, SendsTheWatchdogEveryWdTimerReadAtEachRestart)
+{
+    PacedLoop paced(clock, [](int elapsed) {
+        if (elapsed == 1200)
+            SET_PARAM("WD_Timer", "500");  // read at the next restart, at 2000
+        if (elapsed >= 2600)
+            CONTR_RUNNING = false;
+    });
+    paced.run();
+
+    // Cycle n starts (n - 1) * 10 ms after the loop start and sends its
+    // motion frame after its watchdog.
+    std::vector<int> motionFramesBefore;
+    int motion = 0;
+    for (const Frame& f : board.frames()) {
+        if (f[0] == 0x05)
+            ++motion;
+        else if (f == Frame{0xF0, 0, 0, 0, 0, 0, 0, 0x55})
+            motionFramesBefore.push_back(motion);
+    }
+    EXPECT_EQ(motionFramesBefore, (std::vector<int>{100, 200, 250}));
+}
+
+TEST_F(LoopPacing, EndsAfterTheCycleInWhichItWasClosedWithAZeroSpeedFrame)
+{
+    PacedLoop paced(clock, [](int elapsed) {
+        if (elapsed == 5)
+            MANUAL.modify([](ManualMotion& m) { m.HMV = 500; });
+        if (elapsed == 25)
+            CONTR_RUNNING = false;  // during the wait of the third cycle
+    });
+    paced.run();
+
+    const Frame moving{0x05, 0x01, 0xF4, 0, 0, 0, 0, 0};
+    const Frame still{0x05, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(board.frames(), (std::vector<Frame>{still, moving, moving, still}));
+}
+
+}  // namespace
