@@ -79,6 +79,27 @@ Step retryShared(std::uint32_t code, Send&& send)
     return s;
 }
 
+// One step of a gear request while `active`; true when the board's gear has
+// been taken. A gear of 0 is no answer: the counter goes on, so the request
+// ends at its limit.
+bool gearStep(bool& active, std::uint32_t code, void (*send)(), const std::atomic<std::int32_t>& boardGear,
+              std::atomic<std::int32_t>& gear)
+{
+    if (!active)
+        return false;
+    const Step s = retryShared(code, send);
+    const std::int32_t g = boardGear.load();
+    if (s.replied && g != 0) {
+        GET_INIT_COUNT = 0;
+        active = false;
+        gear = g;
+        return true;
+    }
+    if (s.gaveUp)
+        active = false;
+    return false;
+}
+
 }  // namespace
 
 std::int64_t POSITION_TENTHS(double arcsec)
@@ -219,8 +240,10 @@ void ControlLoop::handshakes()
     initRequestBlock();
     encoderAlignmentBlock();
     setupInformationBlock();
-    raGearBlock();
-    deGearBlock();
+    if (gearStep(raGear_, HAL::CODE_RA_GEAR_REQUEST, &HAL::SEND_RA_GEAR_REQUEST, HAL::HW_RA_GEAR, HW_RA_GEAR))
+        deGear_ = true;
+    if (gearStep(deGear_, HAL::CODE_DE_GEAR_REQUEST, &HAL::SEND_DE_GEAR_REQUEST, HAL::HW_DE_GEAR, HW_DE_GEAR))
+        setupStart_ = true;
     encoderValuesBlock();
     setupStartBlock();
 }
@@ -319,39 +342,6 @@ void ControlLoop::setupInformationBlock()
         SET_PARAM("Setup_align", true);
     } else {
         raGear_ = true;
-    }
-}
-
-void ControlLoop::raGearBlock()
-{
-    if (!raGear_)
-        return;
-    const Step s = retryShared(HAL::CODE_RA_GEAR_REQUEST, &HAL::SEND_RA_GEAR_REQUEST);
-    const std::int32_t gear = HAL::HW_RA_GEAR.load();
-    // A gear of 0 is no answer: the counter goes on, so the request ends at its limit.
-    if (s.replied && gear != 0) {
-        GET_INIT_COUNT = 0;
-        raGear_ = false;
-        HW_RA_GEAR = gear;
-        deGear_ = true;
-    } else if (s.gaveUp) {
-        raGear_ = false;
-    }
-}
-
-void ControlLoop::deGearBlock()
-{
-    if (!deGear_)
-        return;
-    const Step s = retryShared(HAL::CODE_DE_GEAR_REQUEST, &HAL::SEND_DE_GEAR_REQUEST);
-    const std::int32_t gear = HAL::HW_DE_GEAR.load();
-    if (s.replied && gear != 0) {
-        GET_INIT_COUNT = 0;
-        deGear_ = false;
-        HW_DE_GEAR = gear;
-        setupStart_ = true;
-    } else if (s.gaveUp) {
-        deGear_ = false;
     }
 }
 

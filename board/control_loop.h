@@ -57,8 +57,6 @@ private:
     void initRequestBlock();
     void encoderAlignmentBlock();
     void setupInformationBlock();
-    void raGearBlock();
-    void deGearBlock();
     void encoderValuesBlock();
     void setupStartBlock();
 

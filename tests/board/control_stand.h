@@ -1,8 +1,7 @@
 #pragma once
-// The stand the control tests run on: the loop in step mode on the test
-// thread and a test clock, the simulated board wired straight to the
-// senders, and recorders in place of the windows the loop and the control
-// window post to.
+// The stand the control tests run on: the simulated board wired straight
+// to the senders, recorders in place of the windows the loop and the control
+// window post to, and for most tests the loop in step mode on a test clock.
 
 #include "board/control.h"
 #include "board/control_states.h"
@@ -10,9 +9,9 @@
 #include "board/hal.h"
 #include "core/Signals.h"
 #include "core/params.h"
-#include "core/system_init.h"
 #include "tests/support/bus_recorder.h"
 #include "tests/support/fake_dialogs.h"
+#include "tests/support/fresh_run.h"
 #include "tests/support/recording_scheduler.h"
 #include "tests/support/sim_board.h"
 #include "tests/support/sim_link.h"
@@ -42,21 +41,40 @@ public:
     void showSyncDone() override { ++done; }
 };
 
-class ControlStand : public ::testing::Test {
+// What every control test stands on; the loop itself is the test's.
+class ControlBase : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PARAM_CLEAR();
-        system_init::INIT_PARAM();
-        HAL::RESET_BOARD_VALUES();
-        HAL::DUMMY_SELECT = false;
-        HAL::DIGIO = 0;
+        testing_support::freshBoardRun();
         CONTROL::RESET();
         CLEAR_HANDLES();
         main.listenAs("Main_view");
         pad.listenAs("F_Manual");
         preselect.listenAs("F_preselect");
         calibration.listenAs("Calibration");
+    }
+
+    void TearDown() override
+    {
+        CONTROL::RESET();
+        QCoreApplication::processEvents();
+        CLEAR_HANDLES();
+    }
+
+    testing_support::RecordingScheduler scheduler;
+    testing_support::FakeDialogs dialogs;
+    testing_support::SimBoard board;
+    testing_support::SimLink link{board};
+    testing_support::BusRecorder main, pad, preselect, calibration;
+};
+
+// The loop in step mode on the test thread and a test clock.
+class ControlStand : public ControlBase {
+protected:
+    void SetUp() override
+    {
+        ControlBase::SetUp();
         CONTROL::SET_ENCODER_DIALOG(&encoder);
         CONTROL::CONTR_RUNNING = true;
     }
@@ -64,9 +82,7 @@ protected:
     void TearDown() override
     {
         CONTROL::SET_ENCODER_DIALOG(nullptr);
-        CONTROL::RESET();
-        QCoreApplication::processEvents();
-        CLEAR_HANDLES();
+        ControlBase::TearDown();
     }
 
     // The loop's start, as its thread would run it.
@@ -101,11 +117,6 @@ protected:
     std::size_t sent(std::uint8_t code) const { return board.framesWithCode(code).size(); }
 
     testing_support::TestClock clock;
-    testing_support::RecordingScheduler scheduler;
-    testing_support::FakeDialogs dialogs;
-    testing_support::SimBoard board;
-    testing_support::SimLink link{board};
-    testing_support::BusRecorder main, pad, preselect, calibration;
     FakeEncoderDialog encoder;
     CONTROL::ControlLoop loop{CONTROL::LoopHooks{[this](int ms) { clock.advance(ms); }, {}}};
 };

@@ -2,18 +2,8 @@
 // board running on a thread of its own: the test thread plays the
 // user-interface thread, decoding the board's reports and handling posts.
 
-#include "board/control.h"
-#include "board/control_states.h"
-#include "board/control_ui.h"
 #include "board/ctrl_view.h"
-#include "board/hal.h"
-#include "core/params.h"
-#include "core/system_init.h"
-#include "tests/support/bus_recorder.h"
-#include "tests/support/fake_dialogs.h"
-#include "tests/support/recording_scheduler.h"
-#include "tests/support/sim_board.h"
-#include "tests/support/sim_link.h"
+#include "tests/board/control_stand.h"
 
 #include <QCoreApplication>
 
@@ -27,27 +17,18 @@ namespace {
 
 using Frame = testing_support::SimBoard::Frame;
 
-class LoopThread : public ::testing::Test {
+class LoopThread : public control_testing::ControlBase {
 protected:
     void SetUp() override
     {
-        PARAM_CLEAR();
-        system_init::INIT_PARAM();
-        HAL::RESET_BOARD_VALUES();
-        HAL::DUMMY_SELECT = false;
-        HAL::DIGIO = 0;
-        CONTROL::RESET();
-        CLEAR_HANDLES();
-        main.listenAs("Main_view");
+        ControlBase::SetUp();
         board.start(5);
     }
 
     void TearDown() override
     {
-        CONTROL::RESET();
+        ControlBase::TearDown();
         board.stop();
-        QCoreApplication::processEvents();
-        CLEAR_HANDLES();
     }
 
     // Does the user-interface thread's work until `done` holds; false when
@@ -64,12 +45,6 @@ protected:
         }
         return false;
     }
-
-    testing_support::RecordingScheduler scheduler;
-    testing_support::FakeDialogs dialogs;
-    testing_support::SimBoard board;
-    testing_support::SimLink link{board};
-    testing_support::BusRecorder main;
 };
 
 TEST_F(LoopThread, RunsOnceTalksToTheBoardAndEndsWithAStopFrame)

@@ -2,6 +2,7 @@
 #include "board/hal.h"
 #include "core/params.h"
 #include "core/system_init.h"
+#include "tests/support/fresh_run.h"
 
 #include <gtest/gtest.h>
 
@@ -47,11 +48,7 @@ class BoardFrames : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PARAM_CLEAR();
-        system_init::INIT_PARAM();
-        HAL::RESET_BOARD_VALUES();
-        HAL::DUMMY_SELECT = false;
-        HAL::DIGIO = 0;
+        testing_support::freshBoardRun();
         HAL::SET_LINK(&link);
         HAL::SET_PAUSE([](int ms) { pauses.push_back(ms); });
         pauses.clear();

@@ -2,6 +2,7 @@
 #include "board/hal.h"
 #include "core/params.h"
 #include "core/system_init.h"
+#include "tests/support/fresh_run.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +27,7 @@ class Positions : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PARAM_CLEAR();
-        system_init::INIT_PARAM();
-        HAL::RESET_BOARD_VALUES();
-        HAL::DUMMY_SELECT = false;
+        testing_support::freshBoardRun();
         HAL::SET_LINK(&motion);
     }
     void TearDown() override { HAL::SET_LINK(nullptr); }

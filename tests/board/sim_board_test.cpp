@@ -5,6 +5,7 @@
 #include "board/hal.h"
 #include "core/params.h"
 #include "core/system_init.h"
+#include "tests/support/fresh_run.h"
 #include "tests/support/sim_board.h"
 #include "tests/support/sim_link.h"
 
@@ -18,10 +19,7 @@ class SimulatedBoard : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PARAM_CLEAR();
-        system_init::INIT_PARAM();
-        HAL::RESET_BOARD_VALUES();
-        HAL::DUMMY_SELECT = false;
+        testing_support::freshBoardRun();
     }
 
     std::size_t deliver() { return link.deliver(); }
