@@ -1,5 +1,7 @@
 #include "ui/size.h"
 
+#include "tests/support/widgets.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,6 +23,8 @@
 namespace {
 
 using namespace winsize;
+using testing_support::namedItem;
+using testing_support::namedMenu;
 
 template <class W>
 W* place(QWidget* parent, const char* name, int left, int top, int width, int height, int points = 9)
@@ -34,18 +38,11 @@ W* place(QWidget* parent, const char* name, int left, int top, int width, int he
     return w;
 }
 
-QMenu* menu(QWidget* parent, const char* name)
+// A window of that name and client size.
+void shape(QWidget& form, const char* name, int width, int height)
 {
-    auto* m = new QMenu(name, parent);
-    m->setObjectName(name);
-    return m;
-}
-
-QAction* item(QMenu* m, const char* name)
-{
-    QAction* a = m->addAction(QString::fromUtf8(name) + "...");
-    a->setObjectName(name);
-    return a;
+    form.setObjectName(name);
+    form.resize(width, height);
 }
 
 // The window of the scaling examples: 400 x 300 with one control of each
@@ -65,8 +62,7 @@ struct MainWindow {
 
     MainWindow()
     {
-        form.setObjectName("Main_view");
-        form.resize(400, 300);
+        shape(form, "Main_view", 400, 300);
         button = place<QPushButton>(&form, "B_Init", 20, 10, 75, 25);
         button->setText("Init");
         bevel = place<QFrame>(&form, "Bevel1", 0, 40, 200, 2);
@@ -89,16 +85,16 @@ struct MainWindow {
 
         auto* bar = new QMenuBar(&form);
         bar->setObjectName("MainMenu");
-        QMenu* file = menu(bar, "File1");
+        QMenu* file = namedMenu(bar, "File1");
         bar->addMenu(file);
-        item(file, "Open1");
+        namedItem(file, "Open1")->setText("Open...");
         file->addSeparator();
-        QMenu* sub = menu(file, "Setup1");
+        QMenu* sub = namedMenu(file, "Setup1");
         file->addMenu(sub);
-        item(sub, "Gear1");
-        QMenu* help = menu(bar, "Help1");
+        namedItem(sub, "Gear1");
+        QMenu* help = namedMenu(bar, "Help1");
         bar->addMenu(help);
-        item(help, "About1");
+        namedItem(help, "About1");
     }
 };
 
@@ -156,7 +152,7 @@ TEST_F(WindowScaling, RecordsTheWindowItsControlsInOrderAndItsMenuDepthFirst)
     EXPECT_EQ(slot.FORM[7].TEXT, "Moon;Mars");
     EXPECT_EQ(slot.FORM[8].TEXT, "slow");
     EXPECT_EQ(slot.FORM[9].TEXT, "4000");
-    EXPECT_EQ(slot.FORM[11].TEXT, "Open1...");
+    EXPECT_EQ(slot.FORM[11].TEXT, "Open...");
 
     EXPECT_EQ(NON_RESIZE, (std::vector<std::string>{"File1", "Open1", "Setup1", "Gear1", "Help1", "About1"}));
 }
@@ -207,8 +203,7 @@ TEST_F(WindowScaling, NamesOfMenuItemsAndAddedNamesAreNeverRescaledInAnyWindow)
     MainWindow main;
     GET_OBJECTS(&main.form);
     QWidget other;
-    other.setObjectName("F_preselect");
-    other.resize(100, 100);
+    shape(other, "F_preselect", 100, 100);
     QPushButton* clash = place<QPushButton>(&other, "Gear1", 10, 10, 20, 20);
     QPushButton* plain = place<QPushButton>(&other, "B_GoTo", 10, 40, 20, 20);
     GET_OBJECTS(&other);
@@ -227,8 +222,7 @@ TEST_F(WindowScaling, LooksUpRecordsWithoutRegardToLetterCaseAndFallsBackToTheLa
     MainWindow main;
     GET_OBJECTS(&main.form);
     QWidget setup;
-    setup.setObjectName("Setup");
-    setup.resize(256, 239);
+    shape(setup, "Setup", 256, 239);
     place<QPushButton>(&setup, "B_OK", 1, 2, 3, 4);
     GET_OBJECTS(&setup);
 
@@ -258,8 +252,7 @@ TEST_F(WindowScaling, RecordingAgainReusesTheSlotAndKeepsAddingMenuNames)
 TEST_F(WindowScaling, AControlRaisedSinceTheRecordingDoesNotTakeAnotherControlsGeometry)
 {
     QWidget form;
-    form.setObjectName("F_list");
-    form.resize(100, 100);
+    shape(form, "F_list", 100, 100);
     QPushButton* a = place<QPushButton>(&form, "A", 10, 10, 20, 20);
     QLabel* b = place<QLabel>(&form, "B", 50, 50, 30, 10);
     GET_OBJECTS(&form);
@@ -294,8 +287,7 @@ TEST_F(WindowScaling, MainWindowPublishesItsFactorAndOtherWindowsApplyIt)
     MainWindow main;
     GET_OBJECTS(&main.form);
     QWidget setup;
-    setup.setObjectName("Setup");
-    setup.resize(256, 239);
+    shape(setup, "Setup", 256, 239);
     QPushButton* ok = place<QPushButton>(&setup, "B_OK", 10, 20, 75, 25);
     GET_OBJECTS(&setup);
 
