@@ -2,6 +2,7 @@
 #include "core/translate.h"
 #include "platform/form_activation.h"
 #include "tests/support/fake_system.h"
+#include "tests/support/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,6 +30,8 @@
 namespace {
 
 using testing_support::FakeSystem;
+using testing_support::namedItem;
+using testing_support::namedMenu;
 using testing_support::TempDir;
 
 // A label subclass, as a lamp might be made; it has no meta-object of its own.
@@ -46,20 +49,6 @@ W* add(QWidget* parent, const char* name, const char* text = nullptr)
         if (text)
             w->setText(QString::fromUtf8(text));
     return w;
-}
-
-QAction* item(QMenu* menu, const char* name)
-{
-    QAction* a = menu->addAction(name);
-    a->setObjectName(name);
-    return a;
-}
-
-QMenu* submenu(QWidget* parent, const char* name)
-{
-    auto* m = new QMenu(name, parent);
-    m->setObjectName(name);
-    return m;
 }
 
 // A window with every kind of component and a menu three levels deep; every
@@ -105,14 +94,14 @@ struct Window {
         unnamed = add<QLabel>(&form, "", "unnamed");
 
         bar = add<QMenuBar>(&form, "MainMenu1");
-        file = submenu(bar, "File1");
-        open = item(file, "Open1");
-        recent = submenu(file, "Recent1");
-        old = item(recent, "Old1");
+        file = namedMenu(bar, "File1");
+        open = namedItem(file, "Open1");
+        recent = namedMenu(file, "Recent1");
+        old = namedItem(recent, "Old1");
         file->addMenu(recent);
         bar->addMenu(file);
-        help = submenu(bar, "Help1");
-        about = item(help, "About1");
+        help = namedMenu(bar, "Help1");
+        about = namedItem(help, "About1");
         bar->addMenu(help);
     }
 };
