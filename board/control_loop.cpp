@@ -8,11 +8,11 @@
 #include "core/angles.h"
 #include "core/astro.h"
 #include "core/params.h"
+#include "core/rounding.h"
 #include "core/utils.h"
 #include "platform/clock.h"
 
 #include <chrono>
-#include <cmath>
 #include <limits>
 #include <thread>
 
@@ -104,10 +104,7 @@ bool gearStep(bool& active, std::uint32_t code, void (*send)(), const std::atomi
 
 std::int64_t POSITION_TENTHS(double arcsec)
 {
-    const double t = std::nearbyint(arcsec * 10.0);
-    if (!std::isfinite(t) || std::fabs(t) > 9.0e18)
-        return 0;
-    return static_cast<std::int64_t>(t);
+    return num::roundHalfEven<std::int64_t>(arcsec * 10.0).value_or(0);
 }
 
 ControlLoop::ControlLoop(LoopHooks hooks) : hooks_(std::move(hooks)) {}
