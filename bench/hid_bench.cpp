@@ -85,11 +85,15 @@ void run(const char* title, int perSecond, int seconds)
 
     const int total = perSecond * seconds;
     std::atomic<double> feederCpu{0};
+    std::atomic<long long> feederLag{0};  // µs behind its schedule at worst: the process stalled
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
     std::thread feeder([&] {
         for (int i = 0; i < total; ++i) {
-            std::this_thread::sleep_until(start + std::chrono::microseconds(1'000'000LL * i / perSecond));
+            const auto due = start + std::chrono::microseconds(1'000'000LL * i / perSecond);
+            std::this_thread::sleep_until(due);
+            const long long lag = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - due).count();
+            feederLag = std::max(feederLag.load(), lag);
             testing_support::Report r(9, 0);
             put32(r, 1, static_cast<std::uint32_t>(i));
             put32(r, 5, micros());
@@ -125,7 +129,8 @@ void run(const char* title, int perSecond, int seconds)
               << "  lost                " << total - static_cast<int>(latencies.size()) << " (platform buffer overflows: "
               << board->droppedInputs() << ", out of order: " << outOfOrder << ")\n"
               << "  hand-over latency   median " << pct(0.5) << ", 99th percentile " << pct(0.99) << "\n"
-              << "  CPU time            " << fixed(cpu * 1000 / wall, 2) << " ms per second (feeder excluded)\n";
+              << "  CPU time            " << fixed(cpu * 1000 / wall, 2) << " ms per second (feeder excluded)\n"
+              << "  longest stall       " << feederLag.load() / 1000 << " ms (the feeder behind its schedule)\n";
 }
 
 }  // namespace

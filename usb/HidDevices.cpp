@@ -320,17 +320,26 @@ void THidDevice::DEVICELISTCHANGE()
     DISCONNECT();
 }
 
-bool THidDevice::SENDDATA(std::uint8_t REPORTID, const THidData& DATA)
+bool THidDevice::SENDDATA(std::uint8_t REPORTID, const THidData& DATA) { return send(REPORTID, DATA, nullptr); }
+
+bool THidDevice::SENDDATA_GATED(std::uint8_t REPORTID, const THidData& DATA, const std::function<bool()>& gate)
+{
+    return send(REPORTID, DATA, &gate);
+}
+
+bool THidDevice::send(std::uint8_t reportId, const THidData& data, const std::function<bool()>* gate)
 {
     const char* failure = nullptr;
     {
         std::lock_guard lock(sendMutex_);
+        if (gate && (!FCONNECTED.load() || !(*gate)()))
+            return false;
         if (!FCONNECTED.load()) {
             failure = kNotConnected;
         } else {
             std::array<std::uint8_t, kWriteBufferSize> buf{};
-            buf[0] = REPORTID;
-            std::copy(DATA.begin(), DATA.begin() + 8, buf.begin() + 1);
+            buf[0] = reportId;
+            std::copy(data.begin(), data.begin() + 8, buf.begin() + 1);
             const std::size_t length = std::min<std::size_t>(CAPABILITIES.output, buf.size());
             const int written = FHANDLE->write(std::span(buf).first(length));
             if (written <= 0)

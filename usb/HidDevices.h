@@ -152,6 +152,11 @@ public:
     // failure disconnects and shows the "USB Error" box on the user-interface
     // thread; a caller on another thread waits until it is closed.
     bool SENDDATA(std::uint8_t REPORTID, const THidData& DATA);
+    // For senders that drop a frame without a word when there is no board:
+    // `gate` is asked under the send lock, so no disconnect can slip in
+    // between; false, or no connection, drops the frame silently. A failed
+    // write is reported as by SENDDATA.
+    bool SENDDATA_GATED(std::uint8_t REPORTID, const THidData& DATA, const std::function<bool()>& gate);
     // The value's eight bytes, most significant first, as one report of id 0.
     bool SENDINT64(std::int64_t DATA);
 
@@ -168,6 +173,7 @@ public:
 private:
     friend class THidDevices;
 
+    bool send(std::uint8_t reportId, const THidData& data, const std::function<bool()>* gate);
     void USB_ERROR(const char* MSG);
     void reapReaders();
 

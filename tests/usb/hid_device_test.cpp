@@ -229,6 +229,26 @@ TEST_F(HidDeviceTest, SendingWhileDisconnectedWritesNothingAndSaysSo)
     EXPECT_EQ(boxes.texts().back(), "Unable to write to the USB device.");
 }
 
+TEST_F(HidDeviceTest, GatedSendsDropSilentlyWithoutABoardButReportFailedWrites)
+{
+    bool open = true;
+    const auto gate = [&] { return open; };
+    EXPECT_FALSE(dev.SENDDATA_GATED(0, THidData{}, gate));  // not connected
+    dev.CONNECT(1);
+    open = false;
+    EXPECT_FALSE(dev.SENDDATA_GATED(0, THidData{}, gate));
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(board->written().empty());
+
+    open = true;
+    EXPECT_TRUE(dev.SENDDATA_GATED(0, THidData{0x05}, gate));
+    EXPECT_EQ(board->written().size(), 1u);
+    board->setWriteResult(-1);
+    EXPECT_FALSE(dev.SENDDATA_GATED(0, THidData{}, gate));
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Unable to write to the USB device."});
+    EXPECT_FALSE(dev.GETCONNECTED());
+}
+
 TEST_F(HidDeviceTest, DeliversEveryReportOnceInOrderOnTheUserInterfaceThread)
 {
     dev.CONNECT(1);
