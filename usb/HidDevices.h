@@ -130,7 +130,8 @@ private:
 class THidDevice : public QObject {
 public:
     explicit THidDevice(QObject* owner = nullptr);
-    // Disconnects, unhooks, drops queued hand-offs and joins every reader.
+    // Disconnects, unhooks, drops queued hand-offs and joins every reader
+    // (at most one read time-out). Not from inside its own OnHidData.
     ~THidDevice() override;
 
     std::function<void(THidDevice* sender)> OnDisconnect;
