@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test test-sanitize clean
+.PHONY: deps build run test test-sanitize fuzz clean
 
 deps:
 	@./scripts/deps.sh
@@ -28,5 +28,13 @@ test-sanitize: deps
 	cmake --build build-tsan -j $(JOBS)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threaded
 
+# The input-report decoder under libFuzzer (clang), for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	mkdir -p build-fuzz/corpus
+	clang++ -std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+		tests/fuzz/decode_fuzz.cpp board/frames.cpp -o build-fuzz/decode_fuzz
+	build-fuzz/decode_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 build-fuzz/corpus
+
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz

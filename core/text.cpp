@@ -1,5 +1,7 @@
 #include "core/text.h"
 
+#include <charconv>
+
 namespace text {
 
 namespace {
@@ -54,6 +56,13 @@ std::string trimControl(std::string_view s)
     while (e > b && isControlOrBlank(s[e - 1]))
         --e;
     return std::string(s.substr(b, e - b));
+}
+
+std::string decimal(std::int64_t v)
+{
+    char buf[24];
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, ec == std::errc() ? ptr : buf);
 }
 
 }  // namespace text

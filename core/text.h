@@ -2,6 +2,7 @@
 // Small text helpers shared by the core units. Texts are 8-bit (UTF-8).
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,8 @@ std::string cutUtf8(std::string_view s, std::size_t maxBytes);
 
 // Removes bytes 0 to 32 at both ends.
 std::string trimControl(std::string_view s);
+
+// A whole number in decimal, "-" for a negative one, whatever the locale.
+std::string decimal(std::int64_t v);
 
 }  // namespace text

@@ -1,9 +1,10 @@
 #include "platform/dialogs.h"
 
+#include "platform/replaceable.h"
+
+#include <QApplication>
 #include <QMessageBox>
 #include <QString>
-
-#include <atomic>
 
 namespace platform {
 namespace {
@@ -12,30 +13,25 @@ class QtDialogs final : public OperatorDialogs {
 public:
     void message(const std::string& title, const std::string& text) override
     {
-        QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
-                        QMessageBox::Ok);
-        box.exec();
+        QMessageBox::information(QApplication::activeWindow(), QString::fromStdString(title),
+                                 QString::fromStdString(text));
     }
 
     bool askYesNo(const std::string& title, const std::string& text) override
     {
-        QMessageBox box(QMessageBox::Question, QString::fromStdString(title), QString::fromStdString(text),
-                        QMessageBox::Yes | QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
+        return QMessageBox::question(QApplication::activeWindow(), QString::fromStdString(title),
+                                     QString::fromStdString(text),
+                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     }
 };
 
-QtDialogs g_real;
-std::atomic<OperatorDialogs*> g_current{nullptr};
+QtDialogs g_qt;
+Replaceable<OperatorDialogs> g_current(g_qt);
 
 }  // namespace
 
-OperatorDialogs& dialogs()
-{
-    OperatorDialogs* d = g_current.load(std::memory_order_acquire);
-    return d ? *d : g_real;
-}
+OperatorDialogs& dialogs() { return g_current.get(); }
 
-void setDialogs(OperatorDialogs* replacement) { g_current.store(replacement, std::memory_order_release); }
+void setDialogs(OperatorDialogs* replacement) { g_current.set(replacement); }
 
 }  // namespace platform

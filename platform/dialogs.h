@@ -1,7 +1,6 @@
 #pragma once
-// The boxes through which the program tells or asks the operator something.
-// Tests install a recording service instead (setDialogs). Called on the
-// user-interface thread only; other threads go through the ui bridge.
+// The boxes the program shows to the operator. Tests install a recording fake
+// (setDialogs), so no test ever blocks on a real box.
 
 #include <string>
 
@@ -10,15 +9,17 @@ namespace platform {
 class OperatorDialogs {
 public:
     virtual ~OperatorDialogs() = default;
-    // A box with the text and an OK button; returns when the operator closed it.
+
+    // A message box with an OK button; returns when the operator closed it.
     virtual void message(const std::string& title, const std::string& text) = 0;
-    // A Yes/No box; true for Yes.
+    // A Yes/No question; true for Yes.
     virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
 };
 
-// The service in force: the real one unless a test installed another.
+// The service in force: the Qt boxes unless a test installed another. The Qt
+// boxes must be shown from the user-interface thread.
 OperatorDialogs& dialogs();
-// Installs a replacement (not owned); nullptr puts the real service back.
+// Installs a replacement (not owned); nullptr puts the Qt boxes back.
 void setDialogs(OperatorDialogs* replacement);
 
 }  // namespace platform

@@ -1,8 +1,9 @@
 #include "platform/system.h"
 
+#include "platform/replaceable.h"
+
 #include <QStandardPaths>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -56,17 +57,13 @@ public:
 };
 
 RealSystem g_real;
-std::atomic<System*> g_current{nullptr};
+Replaceable<System> g_current(g_real);
 
 }  // namespace
 
-System& sys()
-{
-    System* s = g_current.load(std::memory_order_acquire);
-    return s ? *s : g_real;
-}
+System& sys() { return g_current.get(); }
 
-void setSystem(System* replacement) { g_current.store(replacement, std::memory_order_release); }
+void setSystem(System* replacement) { g_current.set(replacement); }
 
 void setArguments(int argc, const char* const* argv)
 {

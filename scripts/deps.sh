@@ -3,7 +3,7 @@
 # Installs only what is missing, so repeated calls cost one dpkg query.
 set -eu
 
-PACKAGES="cmake ninja-build g++ make pkg-config
+PACKAGES="cmake ninja-build g++ clang make pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
 libhidapi-dev libudev-dev libgtest-dev liberfa-dev
 xvfb xauth fonts-dejavu-core"

@@ -2,37 +2,41 @@
 
 namespace testing_support {
 
-std::vector<FakeDialogs::Box> FakeDialogs::boxes() const
+void FakeDialogs::record(Box box)
 {
-    std::lock_guard lock(m_);
-    return boxes_;
-}
-
-std::vector<std::string> FakeDialogs::texts() const
-{
-    std::vector<std::string> t;
-    for (const Box& b : boxes())
-        t.push_back(b.text);
-    return t;
-}
-
-void FakeDialogs::show(Box box)
-{
-    box.thread = std::this_thread::get_id();
     {
-        std::lock_guard lock(m_);
-        boxes_.push_back(box);
+        std::lock_guard lock(mutex_);
+        shown_.push_back(box);
     }
     if (whileShown)
         whileShown(box);
 }
 
-void FakeDialogs::message(const std::string& title, const std::string& text) { show({false, title, text, {}}); }
+void FakeDialogs::message(const std::string& title, const std::string& text) { record({false, title, text}); }
 
 bool FakeDialogs::askYesNo(const std::string& title, const std::string& text)
 {
-    show({true, title, text, {}});
-    return answerYes;
+    record({true, title, text});
+    std::lock_guard lock(mutex_);
+    return yes_;
+}
+
+std::vector<FakeDialogs::Box> FakeDialogs::shown() const
+{
+    std::lock_guard lock(mutex_);
+    return shown_;
+}
+
+void FakeDialogs::clear()
+{
+    std::lock_guard lock(mutex_);
+    shown_.clear();
+}
+
+void FakeDialogs::answer(bool yes)
+{
+    std::lock_guard lock(mutex_);
+    yes_ = yes;
 }
 
 }  // namespace testing_support

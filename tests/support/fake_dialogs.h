@@ -1,7 +1,7 @@
 #pragma once
-// Operator boxes for tests: each box is recorded and answered at once, Yes
-// or No as set. `whileShown` runs while a box is "open", so a test can look
-// at the world as the operator would see it then.
+// Operator boxes for tests: every box is recorded, none is shown, and a
+// question is answered as the test set it. `whileShown` runs while a box is
+// "open", so a test can look at the world as the operator would see it then.
 
 #include "platform/dialogs.h"
 
@@ -16,29 +16,32 @@ namespace testing_support {
 class FakeDialogs final : public platform::OperatorDialogs {
 public:
     struct Box {
-        bool yesNo = false;
+        bool question = false;  // askYesNo, else message
         std::string title;
         std::string text;
-        std::thread::id thread;  // where it was shown
+        std::thread::id thread = std::this_thread::get_id();  // where it was shown
     };
 
     FakeDialogs() { platform::setDialogs(this); }
     ~FakeDialogs() override { platform::setDialogs(nullptr); }
 
-    bool answerYes = true;
-    std::function<void(const Box&)> whileShown;
-
-    std::vector<Box> boxes() const;
-    // Texts of the boxes shown, in order.
-    std::vector<std::string> texts() const;
-
     void message(const std::string& title, const std::string& text) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
 
+    // The boxes shown so far, oldest first.
+    std::vector<Box> shown() const;
+    void clear();
+    // What askYesNo answers from now on.
+    void answer(bool yes);
+    // Set before the boxes come; runs on the thread that shows the box.
+    std::function<void(const Box&)> whileShown;
+
 private:
-    void show(Box box);
-    mutable std::mutex m_;
-    std::vector<Box> boxes_;
+    void record(Box box);
+
+    mutable std::mutex mutex_;
+    std::vector<Box> shown_;
+    bool yes_ = true;
 };
 
 }  // namespace testing_support

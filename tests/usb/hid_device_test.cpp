@@ -2,6 +2,7 @@
 
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/fake_hid.h"
+#include "tests/support/sim_board_interface.h"
 #include "tests/support/wait.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,14 @@ protected:
     }
 
     static Report frame(std::uint8_t tag) { return {0, 0x05, tag, 0, 0, 0, 0, 0, tag}; }
+
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> t;
+        for (const auto& b : boxes.shown())
+            t.push_back(b.text);
+        return t;
+    }
 
     bool readersEnded() { return waitUntil([&] { return dev.readerCount() == 0; }); }
 
@@ -176,7 +185,7 @@ TEST_F(HidDeviceTest, SendWritesReportIdAndEightDataBytesAtTheOutputLength)
     dev.CONNECT(1);
     EXPECT_TRUE(dev.SENDINT64(0x0102030405060708));  // all eight bytes go out
     EXPECT_EQ(board->written().back(), (Report{0, 1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(boxes.shown().empty());
 }
 
 TEST_F(HidDeviceTest, AFailedSendDisconnectsThenShowsItsBox)
@@ -202,11 +211,11 @@ TEST_F(HidDeviceTest, AFailedSendDisconnectsThenShowsItsBox)
         board->setWriteResult(c.writeResult);
         dev.CONNECT(1);
         events.clear();
-        const auto before = boxes.boxes().size();
+        const auto before = boxes.shown().size();
         EXPECT_FALSE(dev.SENDDATA(0, THidData{}));
-        ASSERT_EQ(boxes.boxes().size(), before + 1);
-        EXPECT_EQ(boxes.boxes().back().title, "USB Error");
-        EXPECT_EQ(boxes.boxes().back().text, c.text);
+        ASSERT_EQ(boxes.shown().size(), before + 1);
+        EXPECT_EQ(boxes.shown().back().title, "USB Error");
+        EXPECT_EQ(boxes.shown().back().text, c.text);
         EXPECT_FALSE(connectedWhileShown);
         EXPECT_EQ(events, std::vector<std::string>{"disconnect"});
     }
@@ -219,14 +228,14 @@ TEST_F(HidDeviceTest, AFailedSendDisconnectsThenShowsItsBox)
 TEST_F(HidDeviceTest, SendingWhileDisconnectedWritesNothingAndSaysSo)
 {
     EXPECT_FALSE(dev.SENDDATA(0, THidData{}));
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"The USB device is not connected."});
+    EXPECT_EQ(texts(), std::vector<std::string>{"The USB device is not connected."});
     EXPECT_TRUE(board->written().empty());
     EXPECT_TRUE(events.empty());
 
     dev.CONNECT(1);
     board->unplug();  // a write to a device that is gone fails
     EXPECT_FALSE(dev.SENDDATA(0, THidData{}));
-    EXPECT_EQ(boxes.texts().back(), "Unable to write to the USB device.");
+    EXPECT_EQ(texts().back(), "Unable to write to the USB device.");
 }
 
 TEST_F(HidDeviceTest, GatedSendsDropSilentlyWithoutABoardButReportFailedWrites)
@@ -237,7 +246,7 @@ TEST_F(HidDeviceTest, GatedSendsDropSilentlyWithoutABoardButReportFailedWrites)
     dev.CONNECT(1);
     open = false;
     EXPECT_FALSE(dev.SENDDATA_GATED(0, THidData{}, gate));
-    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(boxes.shown().empty());
     EXPECT_TRUE(board->written().empty());
 
     open = true;
@@ -245,7 +254,7 @@ TEST_F(HidDeviceTest, GatedSendsDropSilentlyWithoutABoardButReportFailedWrites)
     EXPECT_EQ(board->written().size(), 1u);
     board->setWriteResult(-1);
     EXPECT_FALSE(dev.SENDDATA_GATED(0, THidData{}, gate));
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Unable to write to the USB device."});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Unable to write to the USB device."});
     EXPECT_FALSE(dev.GETCONNECTED());
 }
 
@@ -400,8 +409,35 @@ TEST_F(HidDeviceTest, AFailedSendOnAnotherThreadWaitsForItsBoxWhichHoldsNoLock)
     EXPECT_EQ(result, 0);
     EXPECT_FALSE(sawReturned);
     EXPECT_EQ(boxThread, ui);
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Unable to write to the USB device."});
+    EXPECT_EQ(texts(), std::vector<std::string>{"Unable to write to the USB device."});
     EXPECT_TRUE(dev.GETCONNECTED());
+}
+
+TEST(HidDeviceOnSimulatedBoard, RequestAndReplyTravelThroughTheRealConnection)
+{
+    FakeHidBackend fake;
+    testing_support::FakeDialogs boxes;
+    testing_support::SimBoard board;
+    board.motorPower = 0x1234;
+    fake.add<testing_support::SimBoardInterface>(board);
+    THidDevices list;
+    list.CHECKHIDDEVICES();
+    THidDevice dev;
+    dev.SETHIDDEVICES(&list);
+    std::vector<THidData> replies;
+    dev.OnHidData = [&](THidDevice*, std::uint8_t, THidData d) { replies.push_back(d); };
+    dev.CONNECT(1);
+
+    EXPECT_TRUE(dev.SENDDATA(0, THidData{0xF0, 0, 0, 0, 0, 0, 0, 0xF4}));  // power request
+    ASSERT_TRUE(waitUntil([&] { return !replies.empty(); }));
+    EXPECT_EQ(replies[0][7], 0xF4);
+    EXPECT_EQ(replies[0][5], 0x12);
+    EXPECT_EQ(replies[0][6], 0x34);
+
+    board.failWrites = 3;
+    EXPECT_FALSE(dev.SENDDATA(0, THidData{0xF0, 0, 0, 0, 0, 0, 0, 0x55}));
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Unable to write all bytes to the USB device.");
 }
 
 TEST_F(HidDeviceTest, AtShutdownAFailedSendFromAnotherThreadDoesNotHang)
@@ -414,7 +450,7 @@ TEST_F(HidDeviceTest, AtShutdownAFailedSendFromAnotherThreadDoesNotHang)
         std::thread loop([&] { EXPECT_FALSE(dev.SENDDATA(0, THidData{})); });
         loop.join();
     }
-    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(boxes.shown().empty());
 }
 
 }  // namespace

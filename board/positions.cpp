@@ -1,0 +1,111 @@
+// Axis angles from encoder counts, the sync offsets, and the motion output.
+
+#include "board/hal.h"
+
+#include "core/angles.h"
+#include "core/astro.h"
+#include "core/params.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace HAL {
+
+namespace {
+
+constexpr double kTurn = 1296000.0;
+constexpr double kHalfTurn = 648000.0;
+
+// ldexp saturates long before these, and keeping the exponent here means
+// negating it can never overflow.
+constexpr std::int32_t kMaxExponent = 4096;
+
+// General format, at most 15 significant digits, "." as separator.
+std::string numberText(double v)
+{
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+// Rounds a value already wrapped into [0, kTurn] to the nearest integer, halves to even.
+std::int32_t wholeArcsec(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
+
+}  // namespace
+
+double NORMPOS(std::int32_t ABSPOS, std::int32_t RESOLUTION)
+{
+    const std::int32_t e = std::clamp(RESOLUTION, -kMaxExponent, kMaxExponent);
+    return std::ldexp(static_cast<double>(ABSPOS) * kTurn, -e);
+}
+
+void READPOS(double& RA, double& DE)
+{
+    if (!POS_RECEIVED.load())
+        return;
+    RA = CHECKBOUND(NORMPOS(TEL_RA, GET_IPARAM("RA_RESOLUTION")), 0, kTurn);
+    DE = CHECKBOUND(NORMPOS(TEL_DEC, GET_IPARAM("DEC_RESOLUTION")), -kHalfTurn, kHalfTurn);
+}
+
+void READHWPOS(std::int32_t& HOR, std::int32_t& VERT)
+{
+    HOR = TEL_RA;
+    VERT = TEL_DEC;
+}
+
+void RAWPOS(std::int32_t& HOR, std::int32_t& VERT, bool INCR)
+{
+    const double offRa = INCR ? 0.0 : GET_FPARAM("RA_CAL");
+    const double offDe = INCR ? 0.0 : GET_FPARAM("DEC_CAL");
+    const std::int32_t first = INCR ? TEL_INC_RA.load() : TEL_RA.load();
+    const std::int32_t second = INCR ? TEL_INC_DEC.load() : TEL_DEC.load();
+    const double h = std::nearbyint(NORMPOS(first, GET_IPARAM("RA_RESOLUTION")) + offRa);
+    const double v = std::nearbyint(NORMPOS(second, GET_IPARAM("DEC_RESOLUTION")) + offDe);
+    // Rounding can reach a whole turn, which wraps to 0.
+    HOR = wholeArcsec(CHECKBOUND(h, 0, kTurn));
+    VERT = wholeArcsec(CHECKBOUND(v, 0, kTurn));
+}
+
+void SET_CAL(double RA, double DE)
+{
+    double rRa = 0.0, rDe = 0.0;
+    READPOS(rRa, rDe);
+    const double lmst = GET_LMST(DEGTOREAL(GET_PARAM("long")));
+    double h = 0.0, v = 0.0;
+    RATOAZ(RA, DE, DEGTOREAL(GET_PARAM("Lat")), lmst, h, v);
+    const double raLocal = CHECKBOUND(RA - lmst, 0, kTurn);
+    if (GET_BPARAM("Equatorial")) {
+        h = raLocal;
+        v = DE;
+    }
+    const double rr = CHECKBOUND(rRa - GET_FPARAM("RA_CAL"), 0, kTurn);
+    const double rd = CHECKBOUND(rDe - GET_FPARAM("DEC_CAL"), -kHalfTurn, kHalfTurn);
+    SET_PARAM("DEC_CAL", numberText(v - rd));
+    SET_PARAM("RA_CAL", numberText(h - rr));
+}
+
+// The incremental positions carry no offset.
+void SET_INC_CAL(double /*RA*/, double /*DE*/) {}
+
+std::int32_t MOVE(double DRA, double DDEC)
+{
+    // Non-finite speeds stop the axis rather than reach a cast.
+    const auto speed = [](double s) {
+        if (!std::isfinite(s))
+            return std::int16_t{0};
+        return static_cast<std::int16_t>(std::nearbyint(RANGEVAL(s, -10000, 10000)));
+    };
+    const std::int16_t h = speed(DRA);
+    const std::int16_t v = speed(DDEC);
+    MOVE_BASE(h, v);
+    return 0;
+}
+
+void MOVE_BASE(std::int16_t HOR, std::int16_t VERT)
+{
+    SEND_CTRL(HOR, VERT, static_cast<std::int16_t>(DIGIO.load() & 0xFFFF));
+}
+
+}  // namespace HAL
