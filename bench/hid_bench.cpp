@@ -67,11 +67,16 @@ void run(const char* title, int perSecond, int seconds)
     THidDevice dev;
     dev.SETHIDDEVICES(&list);
 
+    const int total = perSecond * seconds;
     const Clock::time_point start = Clock::now();
     auto micros = [start] {
         return static_cast<std::uint32_t>(
             std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count());
     };
+    // The loop ends when the last report arrived, or a second after the
+    // feeder's end for reports that never do. Its timers are precise: a
+    // coarse one may fire 5 % early, while reports still come.
+    QEventLoop loop;
     std::vector<std::uint32_t> latencies;
     std::uint32_t expected = 0;
     int outOfOrder = 0;
@@ -80,10 +85,11 @@ void run(const char* title, int perSecond, int seconds)
         if (get32(d, 0) != expected)
             ++outOfOrder;
         expected = get32(d, 0) + 1;
+        if (static_cast<int>(latencies.size()) == total)
+            loop.quit();
     };
     dev.CONNECT(1);
 
-    const int total = perSecond * seconds;
     std::atomic<double> feederCpu{0};
     std::atomic<long long> feederLag{0};  // µs behind its schedule at worst: the process stalled
     rusage before{};
@@ -101,14 +107,10 @@ void run(const char* title, int perSecond, int seconds)
         }
         feederCpu = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     });
-
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(seconds * 1000 + (total > 0 ? 1000 : 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
     feeder.join();
-    // Whatever is still on its way gets a moment to arrive.
-    while (static_cast<int>(latencies.size()) < total && Clock::now() - start < std::chrono::seconds(seconds + 1))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+
     const double wall = std::chrono::duration<double>(Clock::now() - start).count();
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
