@@ -2,16 +2,22 @@
 
 namespace testing_support {
 
-void FakeDialogs::message(const std::string& title, const std::string& text)
+void FakeDialogs::record(Box box)
 {
-    std::lock_guard lock(mutex_);
-    shown_.push_back({false, title, text});
+    {
+        std::lock_guard lock(mutex_);
+        shown_.push_back(box);
+    }
+    if (whileShown)
+        whileShown(box);
 }
+
+void FakeDialogs::message(const std::string& title, const std::string& text) { record({false, title, text}); }
 
 bool FakeDialogs::askYesNo(const std::string& title, const std::string& text)
 {
+    record({true, title, text});
     std::lock_guard lock(mutex_);
-    shown_.push_back({true, title, text});
     return yes_;
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 // Operator boxes for tests: every box is recorded, none is shown, and a
-// question is answered as the test set it.
+// question is answered as the test set it. `whileShown` runs while a box is
+// "open", so a test can look at the world as the operator would see it then.
 
 #include "platform/dialogs.h"
 
+#include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -16,6 +19,7 @@ public:
         bool question = false;  // askYesNo, else message
         std::string title;
         std::string text;
+        std::thread::id thread = std::this_thread::get_id();  // where it was shown
     };
 
     FakeDialogs() { platform::setDialogs(this); }
@@ -29,8 +33,12 @@ public:
     void clear();
     // What askYesNo answers from now on.
     void answer(bool yes);
+    // Set before the boxes come; runs on the thread that shows the box.
+    std::function<void(const Box&)> whileShown;
 
 private:
+    void record(Box box);
+
     mutable std::mutex mutex_;
     std::vector<Box> shown_;
     bool yes_ = true;

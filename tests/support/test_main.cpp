@@ -1,5 +1,7 @@
 // Every test program starts here: a QApplication on the offscreen platform, so
-// widget tests run without a display.
+// widget tests run without a display, and the bridge to its thread.
+
+#include "platform/gui_bridge.h"
 
 #include <QApplication>
 
@@ -11,5 +13,6 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    platform::UiBridge bridge;
     return RUN_ALL_TESTS();
 }

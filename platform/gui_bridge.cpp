@@ -1,0 +1,232 @@
+#include "platform/gui_bridge.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QThread>
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <vector>
+
+namespace platform {
+
+struct UiCallGroup::State {
+    bool cancelled = false;  // guarded by the bridge's mutex
+};
+
+namespace {
+
+enum class Phase { Queued, Running, Done, Cancelled };
+
+struct Call {
+    std::function<void()> posted;               // a posted call owns its routine
+    const std::function<void()>* fn = nullptr;  // a waited-for one lives in the caller's frame
+    std::shared_ptr<UiCallGroup::State> group;
+    Phase phase = Phase::Queued;
+    std::exception_ptr error;
+};
+
+class Receiver;
+
+// One mutex guards every call's phase, the queue and the bridge's state; the
+// calls are few and short, so one lock and one condition suffice.
+struct Shared {
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<std::shared_ptr<Call>> queued;
+    Receiver* receiver = nullptr;
+    QThread* uiThread = nullptr;
+    bool down = false;
+};
+
+Shared& shared()
+{
+    static Shared s;
+    return s;
+}
+
+const QEvent::Type kCallEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class CallEvent final : public QEvent {
+public:
+    explicit CallEvent(std::shared_ptr<Call> c) : QEvent(kCallEvent), call(std::move(c)) {}
+    std::shared_ptr<Call> call;
+};
+
+void dropQueued(Shared& s, const std::shared_ptr<Call>& call)
+{
+    s.queued.erase(std::remove(s.queued.begin(), s.queued.end(), call), s.queued.end());
+}
+
+class Receiver final : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        Shared& s = shared();
+        std::unique_lock lock(s.m);
+        // The event is looked at only under the lock its poster held: Qt's
+        // own queue lock is invisible to thread checkers.
+        if (e->type() != kCallEvent) {
+            lock.unlock();
+            return QObject::event(e);
+        }
+        const std::shared_ptr<Call> call = static_cast<CallEvent*>(e)->call;
+        if (call->phase != Phase::Queued)
+            return true;  // cancelled while it waited in the event queue
+        call->phase = Phase::Running;
+        dropQueued(s, call);
+        lock.unlock();
+
+        if (!call->fn) {
+            call->posted();
+            return true;
+        }
+        std::exception_ptr error;
+        try {
+            (*call->fn)();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        lock.lock();
+        call->error = error;
+        call->phase = Phase::Done;
+        lock.unlock();
+        s.cv.notify_all();
+        return true;
+    }
+};
+
+// Queues a call for the user-interface thread; false when refused.
+bool enqueue(Shared& s, const std::shared_ptr<Call>& call)
+{
+    if (s.down || !s.receiver || (call->group && call->group->cancelled))
+        return false;
+    s.queued.push_back(call);
+    // Posting under the lock keeps the receiver alive until the event is queued.
+    QCoreApplication::postEvent(s.receiver, new CallEvent(call));
+    return true;
+}
+
+}  // namespace
+
+UiCallGroup::UiCallGroup() : state_(std::make_shared<State>()) {}
+
+UiCallGroup::~UiCallGroup() { cancel(); }
+
+void UiCallGroup::cancel()
+{
+    Shared& s = shared();
+    {
+        std::lock_guard lock(s.m);
+        state_->cancelled = true;
+        for (auto& call : s.queued)
+            if (call->group == state_)
+                call->phase = Phase::Cancelled;
+        s.queued.erase(std::remove_if(s.queued.begin(), s.queued.end(),
+                                      [](const auto& c) { return c->phase == Phase::Cancelled; }),
+                       s.queued.end());
+    }
+    s.cv.notify_all();
+}
+
+UiBridge::UiBridge()
+{
+    Shared& s = shared();
+    std::lock_guard lock(s.m);
+    prev_ = {s.receiver, s.uiThread, s.down};
+    s.receiver = new Receiver;
+    s.uiThread = QThread::currentThread();
+    s.down = false;
+}
+
+UiBridge::~UiBridge()
+{
+    shutdown();
+    Shared& s = shared();
+    Receiver* r = nullptr;
+    {
+        std::lock_guard lock(s.m);
+        r = s.receiver;
+        s.receiver = static_cast<Receiver*>(prev_.receiver);
+        s.uiThread = prev_.uiThread;
+        s.down = prev_.down;
+    }
+    delete r;  // its queued events go with it
+}
+
+void UiBridge::shutdown()
+{
+    Shared& s = shared();
+    {
+        std::lock_guard lock(s.m);
+        s.down = true;
+        for (auto& call : s.queued)
+            call->phase = Phase::Cancelled;
+        s.queued.clear();
+    }
+    s.cv.notify_all();
+}
+
+bool onUiThread()
+{
+    Shared& s = shared();
+    QThread* ui = nullptr;
+    {
+        std::lock_guard lock(s.m);
+        ui = s.uiThread;
+    }
+    if (!ui && QCoreApplication::instance())
+        ui = QCoreApplication::instance()->thread();
+    return ui && QThread::currentThread() == ui;
+}
+
+bool runOnUiThread(const std::function<void()>& fn, UiCallGroup* group)
+{
+    Shared& s = shared();
+    if (onUiThread()) {
+        {
+            std::lock_guard lock(s.m);
+            if (group && group->state_->cancelled)
+                return false;
+        }
+        fn();
+        return true;
+    }
+
+    auto call = std::make_shared<Call>();
+    call->fn = &fn;
+    if (group)
+        call->group = group->state_;
+    std::unique_lock lock(s.m);
+    if (!enqueue(s, call))
+        return false;
+    s.cv.wait(lock, [&] { return call->phase == Phase::Done || call->phase == Phase::Cancelled; });
+    if (call->phase == Phase::Cancelled)
+        return false;
+    if (call->error)
+        std::rethrow_exception(call->error);
+    return true;
+}
+
+bool postToUiThread(std::function<void()> fn, UiCallGroup* group)
+{
+    auto call = std::make_shared<Call>();
+    call->posted = std::move(fn);
+    if (group)
+        call->group = group->state_;
+    Shared& s = shared();
+    std::lock_guard lock(s.m);
+    return enqueue(s, call);
+}
+
+int pendingUiCalls()
+{
+    Shared& s = shared();
+    std::lock_guard lock(s.m);
+    return static_cast<int>(s.queued.size());
+}
+
+}  // namespace platform

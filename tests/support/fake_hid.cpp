@@ -1,0 +1,233 @@
+#include "tests/support/fake_hid.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace testing_support {
+
+// ---- FakeHidInterface --------------------------------------------------------
+
+FakeHidInterface::FakeHidInterface(std::string p, std::uint16_t vid, std::uint16_t pid)
+    : path(std::move(p)), vendorId(vid), productId(pid)
+{
+}
+
+void FakeHidInterface::pushInput(Report report)
+{
+    {
+        std::lock_guard lock(m_);
+        if (handles_ == 0 || !plugged_.load())
+            return;
+        if (inputs_.size() >= inputCapacity) {
+            dropped_.fetch_add(1);
+            return;
+        }
+        inputs_.push_back(std::move(report));
+    }
+    cv_.notify_all();
+}
+
+void FakeHidInterface::unplug()
+{
+    plugged_.store(false);
+    cv_.notify_all();
+}
+
+void FakeHidInterface::allowOpens(int n)
+{
+    std::lock_guard lock(m_);
+    opensLeft_ = n;
+}
+
+int FakeHidInterface::openHandles() const
+{
+    std::lock_guard lock(m_);
+    return handles_;
+}
+
+std::size_t FakeHidInterface::queuedInputs() const
+{
+    std::lock_guard lock(m_);
+    return inputs_.size();
+}
+
+bool FakeHidInterface::tryOpen()
+{
+    std::lock_guard lock(m_);
+    if (openFails || !plugged_.load() || opensLeft_ == 0)
+        return false;
+    if (opensLeft_ > 0)
+        --opensLeft_;
+    ++handles_;
+    return true;
+}
+
+void FakeHidInterface::closed()
+{
+    std::lock_guard lock(m_);
+    if (--handles_ == 0)
+        inputs_.clear();  // the platform's buffer goes with the last handle
+}
+
+int FakeHidInterface::read(std::span<std::uint8_t> buf, int timeoutMs)
+{
+    std::unique_lock lock(m_);
+    cv_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
+                 [&] { return !inputs_.empty() || !plugged_.load(); });
+    if (!plugged_.load())
+        return -1;
+    if (inputs_.empty())
+        return 0;
+    const Report r = std::move(inputs_.front());
+    inputs_.pop_front();
+    const std::size_t n = std::min(r.size(), buf.size());
+    std::copy_n(r.begin(), n, buf.begin());
+    return static_cast<int>(n);
+}
+
+// ---- RecordingHidInterface ------------------------------------------------------
+
+int RecordingHidInterface::onWrite(std::span<const std::uint8_t> report)
+{
+    const int result = writeResult_.load();
+    std::lock_guard lock(m_);
+    written_.emplace_back(report.begin(), report.end());
+    return result == kWhole ? static_cast<int>(report.size()) : result;
+}
+
+std::vector<Report> RecordingHidInterface::written() const
+{
+    std::lock_guard lock(m_);
+    return written_;
+}
+
+// ---- handles and the backend -------------------------------------------------------
+
+class FakeHidHandle final : public platform::HidHandle {
+public:
+    explicit FakeHidHandle(std::shared_ptr<FakeHidInterface> i) : i_(std::move(i)) {}
+    ~FakeHidHandle() override { i_->closed(); }
+
+    std::optional<platform::HidIds> ids() override
+    {
+        if (i_->idsFail)
+            return std::nullopt;
+        return platform::HidIds{i_->vendorId, i_->productId};
+    }
+    std::optional<std::string> productString() override
+    {
+        return i_->stringsFail ? std::nullopt : std::optional(i_->product);
+    }
+    std::optional<std::string> serialNumberString() override
+    {
+        return i_->stringsFail ? std::nullopt : std::optional(i_->serial);
+    }
+    std::optional<platform::HidReportLengths> reportLengths() override
+    {
+        return i_->lengthsFail ? std::nullopt : std::optional(i_->lengths);
+    }
+
+    int read(std::span<std::uint8_t> buf, int timeoutMs) override
+    {
+        InCall c(*this);
+        return i_->read(buf, timeoutMs);
+    }
+
+    int write(std::span<const std::uint8_t> report) override
+    {
+        InCall c(*this);
+        if (!i_->plugged())
+            return -1;
+        return i_->onWrite(report);
+    }
+
+private:
+    struct InCall {
+        explicit InCall(FakeHidHandle& h) : h_(h)
+        {
+            if (h_.calls_.fetch_add(1) != 0)
+                h_.i_->concurrent_.fetch_add(1);
+        }
+        ~InCall() { h_.calls_.fetch_sub(1); }
+        FakeHidHandle& h_;
+    };
+
+    std::shared_ptr<FakeHidInterface> i_;
+    std::atomic<int> calls_{0};
+};
+
+class FakeHidBackend::Watch final : public platform::DeviceChangeWatch {
+public:
+    Watch(FakeHidBackend& b, std::function<void()> f) : backend_(&b), onChange(std::move(f))
+    {
+        b.watches_.push_back(this);
+    }
+    ~Watch() override
+    {
+        if (backend_)
+            std::erase(backend_->watches_, this);
+    }
+    std::string source() const override { return "fake"; }
+
+    FakeHidBackend* backend_;
+    std::function<void()> onChange;
+};
+
+FakeHidBackend::FakeHidBackend() { platform::setHidBackend(this); }
+
+FakeHidBackend::~FakeHidBackend()
+{
+    platform::setHidBackend(nullptr);
+    for (Watch* w : watches_)
+        w->backend_ = nullptr;
+}
+
+void FakeHidBackend::remove(const std::shared_ptr<FakeHidInterface>& i) { std::erase(interfaces_, i); }
+
+void FakeHidBackend::fireChange()
+{
+    const std::vector<Watch*> watches = watches_;
+    for (Watch* w : watches)
+        w->onChange();
+}
+
+std::optional<std::vector<platform::HidInterfaceInfo>> FakeHidBackend::enumerate()
+{
+    ++enumerations_;
+    std::vector<platform::HidInterfaceInfo> found;
+    for (const auto& i : interfaces_) {
+        if (!i->plugged())
+            continue;
+        if (i->hiddenEnumerations > 0) {
+            --i->hiddenEnumerations;
+            continue;
+        }
+        if (i->detailFails)
+            return std::nullopt;
+        found.push_back({i->path, i->vendorId, i->productId, i->product, i->serial});
+    }
+    return found;
+}
+
+std::unique_ptr<platform::HidHandle> FakeHidBackend::open(const std::string& path, std::string* reason)
+{
+    for (const auto& i : interfaces_) {
+        if (i->path != path)
+            continue;
+        if (i->tryOpen())
+            return std::make_unique<FakeHidHandle>(i);
+        if (reason)
+            *reason = i->plugged() ? "Permission denied" : "No such device";
+        return nullptr;
+    }
+    if (reason)
+        *reason = "No such file or directory";
+    return nullptr;
+}
+
+std::unique_ptr<platform::DeviceChangeWatch> FakeHidBackend::watchChanges(std::function<void()> onChange)
+{
+    return std::make_unique<Watch>(*this, std::move(onChange));
+}
+
+}  // namespace testing_support

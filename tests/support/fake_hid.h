@@ -1,0 +1,131 @@
+#pragma once
+// A HID backend for tests with scripted interfaces. Each interface's device
+// side is a FakeHidInterface: it receives every report written to it and
+// queues input reports, from any thread. A simulated board derives from it.
+
+#include "platform/hid_backend.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+using Report = std::vector<std::uint8_t>;
+
+class FakeHidInterface {
+public:
+    explicit FakeHidInterface(std::string path, std::uint16_t vendorId = 0x04D8, std::uint16_t productId = 0x0001);
+    virtual ~FakeHidInterface() = default;
+    FakeHidInterface(const FakeHidInterface&) = delete;
+    FakeHidInterface& operator=(const FakeHidInterface&) = delete;
+
+    // What the platform tells about the interface. Set before it is listed;
+    // read on the user-interface thread only.
+    std::string path;
+    std::uint16_t vendorId;
+    std::uint16_t productId;
+    std::string product = "Tarnel2";
+    std::string serial = "0001";
+    platform::HidReportLengths lengths{9, 9};
+    bool openFails = false;      // every open fails with "Permission denied"
+    bool idsFail = false;        // the open handle cannot tell its ids
+    bool stringsFail = false;    // nor its product and serial strings
+    bool lengthsFail = false;    // nor its report lengths
+    bool detailFails = false;    // an enumeration that reaches it fails as a whole
+    int hiddenEnumerations = 0;  // left out of that many enumerations first
+    // Reports the platform keeps for a reader that falls behind; later ones are lost.
+    std::size_t inputCapacity = 64;
+
+    // Device side, any thread.
+    // Every output report written, report id first: the bytes taken, or -1.
+    virtual int onWrite(std::span<const std::uint8_t> report) = 0;
+    // Queues an input report, report id first. Dropped while no handle is
+    // open or the buffer is full.
+    void pushInput(Report report);
+    // Gone: no longer listed, opens fail, reads and writes on open handles fail.
+    void unplug();
+    // Opens that still succeed before every further one fails; -1: no limit.
+    void allowOpens(int n);
+
+    bool plugged() const { return plugged_.load(); }
+    int openHandles() const;
+    std::size_t queuedInputs() const;
+    std::uint64_t droppedInputs() const { return dropped_.load(); }
+    // Calls that met another call on the same handle: hidapi handles must not
+    // be shared between threads without a lock.
+    int concurrentHandleUse() const { return concurrent_.load(); }
+
+private:
+    friend class FakeHidBackend;
+    friend class FakeHidHandle;
+
+    bool tryOpen();
+    void closed();
+    int read(std::span<std::uint8_t> buf, int timeoutMs);
+
+    mutable std::mutex m_;
+    std::condition_variable cv_;
+    std::deque<Report> inputs_;
+    int handles_ = 0;
+    int opensLeft_ = -1;
+    std::atomic<bool> plugged_{true};
+    std::atomic<std::uint64_t> dropped_{0};
+    std::atomic<int> concurrent_{0};
+};
+
+// Records every write and answers with a scripted result.
+class RecordingHidInterface final : public FakeHidInterface {
+public:
+    using FakeHidInterface::FakeHidInterface;
+    static constexpr int kWhole = -2;
+
+    // kWhole: every byte is taken; -1: the write fails; n: n bytes are taken.
+    void setWriteResult(int result) { writeResult_.store(result); }
+    int onWrite(std::span<const std::uint8_t> report) override;
+    std::vector<Report> written() const;
+
+private:
+    std::atomic<int> writeResult_{kWhole};
+    mutable std::mutex m_;
+    std::vector<Report> written_;
+};
+
+class FakeHidBackend final : public platform::HidBackend {
+public:
+    FakeHidBackend();   // installs itself
+    ~FakeHidBackend() override;
+
+    // Appends an interface to the platform's order.
+    template <class T = RecordingHidInterface, class... A>
+    std::shared_ptr<T> add(A&&... args)
+    {
+        auto i = std::make_shared<T>(std::forward<A>(args)...);
+        interfaces_.push_back(i);
+        return i;
+    }
+    // Takes an interface out of the list without unplugging its open handles.
+    void remove(const std::shared_ptr<FakeHidInterface>& i);
+    // The platform's report that device nodes changed, to every watch.
+    void fireChange();
+    int enumerations() const { return enumerations_; }
+
+    std::optional<std::vector<platform::HidInterfaceInfo>> enumerate() override;
+    std::unique_ptr<platform::HidHandle> open(const std::string& path, std::string* reason) override;
+    std::unique_ptr<platform::DeviceChangeWatch> watchChanges(std::function<void()> onChange) override;
+
+private:
+    class Watch;
+    std::vector<std::shared_ptr<FakeHidInterface>> interfaces_;
+    std::vector<Watch*> watches_;
+    int enumerations_ = 0;
+};
+
+}  // namespace testing_support

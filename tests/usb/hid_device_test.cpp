@@ -1,0 +1,456 @@
+#include "usb/HidDevices.h"
+
+#include "tests/support/fake_dialogs.h"
+#include "tests/support/fake_hid.h"
+#include "tests/support/sim_board_interface.h"
+#include "tests/support/wait.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+using testing_support::FakeHidBackend;
+using testing_support::RecordingHidInterface;
+using testing_support::Report;
+using testing_support::waitUntil;
+
+namespace {
+
+struct Received {
+    THidDevice* sender;
+    std::uint8_t id;
+    THidData data;
+};
+
+class HidDeviceTest : public ::testing::Test {
+protected:
+    HidDeviceTest()
+    {
+        board = fake.add("/dev/hidraw0");
+        other = fake.add("/dev/hidraw1", 0x046D, 0xC52B);
+        list.CHECKHIDDEVICES();
+        dev.SETHIDDEVICES(&list);
+        dev.OnHidData = [this](THidDevice* s, std::uint8_t id, THidData d) {
+            EXPECT_EQ(std::this_thread::get_id(), ui);
+            received.push_back({s, id, d});
+        };
+        dev.OnDisconnect = [this](THidDevice* s) {
+            EXPECT_EQ(s, &dev);
+            events.push_back("disconnect");
+        };
+    }
+
+    // The message of the EUSBException `f` raises, or "" for none.
+    static std::string raised(const std::function<void()>& f)
+    {
+        try {
+            f();
+        } catch (const EUSBException& e) {
+            return e.what();
+        }
+        return {};
+    }
+
+    static Report frame(std::uint8_t tag) { return {0, 0x05, tag, 0, 0, 0, 0, 0, tag}; }
+
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> t;
+        for (const auto& b : boxes.shown())
+            t.push_back(b.text);
+        return t;
+    }
+
+    bool readersEnded() { return waitUntil([&] { return dev.readerCount() == 0; }); }
+
+    const std::thread::id ui = std::this_thread::get_id();
+    FakeHidBackend fake;
+    testing_support::FakeDialogs boxes;
+    std::shared_ptr<RecordingHidInterface> board, other;
+    THidDevices list;
+    std::vector<Received> received;
+    std::vector<std::string> events;
+    THidDevice dev;  // last: goes first, before what it reads
+};
+
+TEST_F(HidDeviceTest, ConnectsToTheNumberAndDisconnectsOnce)
+{
+    dev.CONNECT(2);
+    EXPECT_TRUE(dev.GETCONNECTED());
+    EXPECT_EQ(dev.GETDEVICEPATH(), "/dev/hidraw1");
+    EXPECT_EQ(dev.GETDEVICEINDEX(), 2);
+    EXPECT_EQ(other->openHandles(), 2);  // one to write, one for the reader
+
+    dev.CONNECT(1);  // the old connection goes first
+    EXPECT_EQ(events, std::vector<std::string>{"disconnect"});
+    EXPECT_EQ(dev.GETDEVICEPATH(), "/dev/hidraw0");
+
+    dev.DISCONNECT();
+    dev.DISCONNECT();  // not connected: nothing
+    EXPECT_EQ(events.size(), 2u);
+    EXPECT_FALSE(dev.GETCONNECTED());
+    EXPECT_EQ(dev.GETDEVICEPATH(), "");
+    EXPECT_EQ(dev.GETDEVICEINDEX(), 0);
+    ASSERT_TRUE(readersEnded());
+    EXPECT_EQ(board->openHandles(), 0);
+    EXPECT_EQ(other->openHandles(), 0);
+}
+
+TEST_F(HidDeviceTest, FailedConnectsRaiseTheirTextAndLeaveItDisconnected)
+{
+    struct Case {
+        const char* name;
+        std::uint16_t number;
+        std::function<void()> script;
+        const char* text;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"number 0", 0, [] {}, "Device 0 is not available.", ""},
+        {"above the count", 3, [] {}, "Device 3 is not available.", ""},
+        {"cannot be opened", 1, [&] { board->openFails = true; }, "Could not open device 1", "Permission denied"},
+        {"report lengths unknown", 1, [&] { board->lengthsFail = true; }, "Could not open device 1", nullptr},
+        {"write handle refused", 1, [&] { board->allowOpens(1); }, "Could not connect to device 1",
+         "Permission denied"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        board->openFails = false;
+        board->lengthsFail = false;
+        board->allowOpens(-1);
+        dev.CONNECT(2);
+        events.clear();
+        c.script();
+        try {
+            dev.CONNECT(c.number);
+            ADD_FAILURE() << "no exception";
+        } catch (const EUSBException& e) {
+            EXPECT_STREQ(e.what(), c.text);
+            if (c.reason) {
+                EXPECT_EQ(e.reason(), c.reason);
+            }
+        }
+        EXPECT_EQ(events, std::vector<std::string>{"disconnect"});  // the old one went first
+        EXPECT_FALSE(dev.GETCONNECTED());
+        EXPECT_EQ(dev.GETDEVICEPATH(), "");
+    }
+    EXPECT_EQ(board->openHandles(), 0);  // no handle left open by a failure
+}
+
+TEST_F(HidDeviceTest, AnUnhookedConnectionOnlyDisconnects)
+{
+    dev.CONNECT(1);
+    dev.SETHIDDEVICES(nullptr);
+    EXPECT_EQ(raised([&] { dev.CONNECT(1); }), "");
+    EXPECT_EQ(events, std::vector<std::string>{"disconnect"});
+    EXPECT_FALSE(dev.GETCONNECTED());
+}
+
+TEST_F(HidDeviceTest, RescanRenumbersTheConnectionAndDropsItWhenItsPathIsGone)
+{
+    dev.CONNECT(2);
+    fake.remove(board);
+    list.CHECKHIDDEVICES();
+    EXPECT_TRUE(dev.GETCONNECTED());
+    EXPECT_EQ(dev.GETDEVICEINDEX(), 1);
+    EXPECT_EQ(dev.GETDEVICEPATH(), "/dev/hidraw1");
+
+    dev.CONNECT(1);  // the new number names the same interface
+    EXPECT_EQ(dev.GETDEVICEPATH(), "/dev/hidraw1");
+
+    fake.remove(other);
+    list.CHECKHIDDEVICES();
+    EXPECT_FALSE(dev.GETCONNECTED());
+    EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(HidDeviceTest, SendWritesReportIdAndEightDataBytesAtTheOutputLength)
+{
+    const THidData data = {0x05, 1, 2, 3, 4, 5, 6, 7, 0xEE};
+    struct Case {
+        std::uint16_t outputLength;
+        std::size_t written;
+    };
+    for (const Case c : {Case{9, 9}, Case{12, 12}, Case{100, 65}}) {
+        board->lengths.output = c.outputLength;
+        dev.CONNECT(1);
+        EXPECT_TRUE(dev.SENDDATA(0, data));
+        Report expected = {0, 0x05, 1, 2, 3, 4, 5, 6, 7};  // element 8 is never sent
+        expected.resize(c.written, 0);
+        EXPECT_EQ(board->written().back(), expected) << "output length " << c.outputLength;
+    }
+    board->lengths.output = 9;
+    dev.CONNECT(1);
+    EXPECT_TRUE(dev.SENDINT64(0x0102030405060708));  // all eight bytes go out
+    EXPECT_EQ(board->written().back(), (Report{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+TEST_F(HidDeviceTest, AFailedSendDisconnectsThenShowsItsBox)
+{
+    struct Case {
+        int writeResult;
+        std::uint16_t outputLength;
+        const char* text;
+    };
+    const Case cases[] = {
+        {-1, 9, "Unable to write to the USB device."},
+        {0, 9, "Unable to write to the USB device."},
+        {1, 9, "Unable to write all bytes to the USB device."},
+        {8, 9, "Unable to write all bytes to the USB device."},
+        {RecordingHidInterface::kWhole, 5, "Unable to write all bytes to the USB device."},
+        {RecordingHidInterface::kWhole, 0, "Unable to write to the USB device."},
+    };
+    bool connectedWhileShown = true;
+    boxes.whileShown = [&](const testing_support::FakeDialogs::Box&) { connectedWhileShown = dev.GETCONNECTED(); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        board->lengths.output = c.outputLength;
+        board->setWriteResult(c.writeResult);
+        dev.CONNECT(1);
+        events.clear();
+        const auto before = boxes.shown().size();
+        EXPECT_FALSE(dev.SENDDATA(0, THidData{}));
+        ASSERT_EQ(boxes.shown().size(), before + 1);
+        EXPECT_EQ(boxes.shown().back().title, "USB Error");
+        EXPECT_EQ(boxes.shown().back().text, c.text);
+        EXPECT_FALSE(connectedWhileShown);
+        EXPECT_EQ(events, std::vector<std::string>{"disconnect"});
+    }
+    board->setWriteResult(9);  // nine or more bytes is whole, whatever the length
+    board->lengths.output = 9;
+    dev.CONNECT(1);
+    EXPECT_TRUE(dev.SENDDATA(0, THidData{}));
+}
+
+TEST_F(HidDeviceTest, SendingWhileDisconnectedWritesNothingAndSaysSo)
+{
+    EXPECT_FALSE(dev.SENDDATA(0, THidData{}));
+    EXPECT_EQ(texts(), std::vector<std::string>{"The USB device is not connected."});
+    EXPECT_TRUE(board->written().empty());
+    EXPECT_TRUE(events.empty());
+
+    dev.CONNECT(1);
+    board->unplug();  // a write to a device that is gone fails
+    EXPECT_FALSE(dev.SENDDATA(0, THidData{}));
+    EXPECT_EQ(texts().back(), "Unable to write to the USB device.");
+}
+
+TEST_F(HidDeviceTest, GatedSendsDropSilentlyWithoutABoardButReportFailedWrites)
+{
+    bool open = true;
+    const auto gate = [&] { return open; };
+    EXPECT_FALSE(dev.SENDDATA_GATED(0, THidData{}, gate));  // not connected
+    dev.CONNECT(1);
+    open = false;
+    EXPECT_FALSE(dev.SENDDATA_GATED(0, THidData{}, gate));
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_TRUE(board->written().empty());
+
+    open = true;
+    EXPECT_TRUE(dev.SENDDATA_GATED(0, THidData{0x05}, gate));
+    EXPECT_EQ(board->written().size(), 1u);
+    board->setWriteResult(-1);
+    EXPECT_FALSE(dev.SENDDATA_GATED(0, THidData{}, gate));
+    EXPECT_EQ(texts(), std::vector<std::string>{"Unable to write to the USB device."});
+    EXPECT_FALSE(dev.GETCONNECTED());
+}
+
+TEST_F(HidDeviceTest, DeliversEveryReportOnceInOrderOnTheUserInterfaceThread)
+{
+    dev.CONNECT(1);
+    constexpr int kReports = 300;
+    std::thread feeder([&] {
+        for (int i = 0; i < kReports; ++i) {
+            // The platform's buffer holds 64; a feeder must not outrun the test.
+            while (board->queuedInputs() >= 32)
+                std::this_thread::yield();
+            board->pushInput({0, 0x03, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8), 4, 5, 6,
+                              7, 8, 0x99});
+        }
+    });
+    ASSERT_TRUE(waitUntil([&] { return received.size() >= kReports; }));
+    feeder.join();
+    dev.DISCONNECT();
+    ASSERT_TRUE(readersEnded());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(received.size(), std::size_t{kReports});
+    for (int i = 0; i < kReports; ++i) {
+        const Received& r = received[static_cast<std::size_t>(i)];
+        EXPECT_EQ(r.sender, &dev);
+        EXPECT_EQ(r.id, 0);
+        EXPECT_EQ(r.data[1] | (r.data[2] << 8), i);
+        EXPECT_EQ(r.data[7], 8);
+        EXPECT_EQ(r.data[8], 0);  // beyond the input length of 9
+    }
+    EXPECT_EQ(board->droppedInputs(), 0u);
+}
+
+TEST_F(HidDeviceTest, ShortReportsAreFilledWithZeros)
+{
+    board->lengths.input = 4;
+    dev.CONNECT(1);
+    board->pushInput({7, 1, 2, 3, 4, 5, 6});
+    ASSERT_TRUE(waitUntil([&] { return received.size() == 1; }));
+    EXPECT_EQ(received[0].id, 7);
+    EXPECT_EQ(received[0].data, (THidData{1, 2, 3, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(HidDeviceTest, AHandOverWaitingAtTheStopStillArrivesAndNothingAfterIt)
+{
+    dev.CONNECT(1);
+    board->pushInput(frame(1));
+    // Events are held back: the reader now waits inside its hand-over.
+    ASSERT_TRUE(waitUntil([] { return platform::pendingUiCalls() == 1; }, false));
+    dev.DISCONNECT();
+    board->pushInput(frame(2));
+    ASSERT_TRUE(readersEnded());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].data[1], 1);
+    EXPECT_EQ(board->openHandles(), 0);
+}
+
+TEST_F(HidDeviceTest, DestroyingAConnectionDropsItsPendingHandOverWithoutWaitingForIt)
+{
+    auto doomed = std::make_unique<THidDevice>();
+    doomed->SETHIDDEVICES(&list);
+    int delivered = 0;
+    doomed->OnHidData = [&](THidDevice*, std::uint8_t, THidData) { ++delivered; };
+    doomed->CONNECT(1);
+    board->pushInput(frame(1));
+    ASSERT_TRUE(waitUntil([] { return platform::pendingUiCalls() == 1; }, false));
+    doomed.reset();  // must return although the reader waits for this thread
+    QCoreApplication::processEvents();
+    EXPECT_EQ(delivered, 0);
+    EXPECT_EQ(board->openHandles(), 0);
+}
+
+TEST_F(HidDeviceTest, AReaderWithoutItsDeviceEndsButTheConnectionWaitsForTheRescan)
+{
+    dev.CONNECT(1);
+    board->unplug();
+    ASSERT_TRUE(readersEnded());
+    EXPECT_TRUE(dev.GETCONNECTED());
+    list.CHECKHIDDEVICES();
+    EXPECT_FALSE(dev.GETCONNECTED());
+
+    // A reader that cannot open its own handle leaves the connection without input.
+    other->allowOpens(2);
+    dev.CONNECT(1);  // the other interface, renumbered by the rescan
+    EXPECT_TRUE(dev.GETCONNECTED());
+    ASSERT_TRUE(readersEnded());
+    EXPECT_TRUE(dev.SENDDATA(0, THidData{}));
+}
+
+TEST_F(HidDeviceTest, ConcurrentSendsAndReadsGoWholeThroughSeparateHandles)
+{
+    dev.CONNECT(1);
+    constexpr int kPerThread = 400;
+    std::atomic<int> failures{0};
+    auto sender = [&](std::uint8_t tag) {
+        for (int i = 0; i < kPerThread; ++i) {
+            THidData d;
+            d.fill(tag);
+            if (!dev.SENDDATA(0, d))
+                ++failures;
+        }
+    };
+    std::atomic<bool> sendersDone{false};
+    std::thread a([&] { sender(0xA1); });
+    std::thread b([&] { sender(0xB2); });
+    std::thread c([&] {
+        for (int i = 0; i < 200; ++i)
+            board->pushInput(frame(static_cast<std::uint8_t>(i)));
+    });
+    sender(0xC3);  // the user-interface thread sends too
+    std::thread joiner([&] {
+        a.join();
+        b.join();
+        c.join();
+        sendersDone = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return sendersDone.load(); }));
+    joiner.join();
+    EXPECT_EQ(failures, 0);
+    const auto written = board->written();
+    ASSERT_EQ(written.size(), std::size_t{3 * kPerThread});
+    for (const Report& r : written) {
+        ASSERT_EQ(r.size(), 9u);
+        EXPECT_EQ(std::count(r.begin() + 1, r.end(), r[1]), 8) << "a report mixed from two sends";
+    }
+    EXPECT_EQ(board->concurrentHandleUse(), 0);
+}
+
+TEST_F(HidDeviceTest, AFailedSendOnAnotherThreadWaitsForItsBoxWhichHoldsNoLock)
+{
+    dev.CONNECT(1);
+    board->setWriteResult(-1);
+    std::atomic<bool> returned{false};
+    std::atomic<int> result{-1};
+    bool sawReturned = true;
+    std::thread::id boxThread;
+    boxes.whileShown = [&](const testing_support::FakeDialogs::Box& box) {
+        boxThread = box.thread;
+        sawReturned = returned.load();
+        EXPECT_FALSE(dev.GETCONNECTED());
+        board->setWriteResult(RecordingHidInterface::kWhole);
+        dev.CONNECT(1);  // needs the send lock: would hang if the sender held it
+        EXPECT_TRUE(dev.SENDDATA(0, THidData{}));
+    };
+    std::thread loop([&] {
+        result = dev.SENDDATA(0, THidData{}) ? 1 : 0;
+        returned = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return returned.load(); }));
+    loop.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(sawReturned);
+    EXPECT_EQ(boxThread, ui);
+    EXPECT_EQ(texts(), std::vector<std::string>{"Unable to write to the USB device."});
+    EXPECT_TRUE(dev.GETCONNECTED());
+}
+
+TEST(HidDeviceOnSimulatedBoard, RequestAndReplyTravelThroughTheRealConnection)
+{
+    FakeHidBackend fake;
+    testing_support::FakeDialogs boxes;
+    testing_support::SimBoard board;
+    board.motorPower = 0x1234;
+    fake.add<testing_support::SimBoardInterface>(board);
+    THidDevices list;
+    list.CHECKHIDDEVICES();
+    THidDevice dev;
+    dev.SETHIDDEVICES(&list);
+    std::vector<THidData> replies;
+    dev.OnHidData = [&](THidDevice*, std::uint8_t, THidData d) { replies.push_back(d); };
+    dev.CONNECT(1);
+
+    EXPECT_TRUE(dev.SENDDATA(0, THidData{0xF0, 0, 0, 0, 0, 0, 0, 0xF4}));  // power request
+    ASSERT_TRUE(waitUntil([&] { return !replies.empty(); }));
+    EXPECT_EQ(replies[0][7], 0xF4);
+    EXPECT_EQ(replies[0][5], 0x12);
+    EXPECT_EQ(replies[0][6], 0x34);
+
+    board.failWrites = 3;
+    EXPECT_FALSE(dev.SENDDATA(0, THidData{0xF0, 0, 0, 0, 0, 0, 0, 0x55}));
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Unable to write all bytes to the USB device.");
+}
+
+TEST_F(HidDeviceTest, AtShutdownAFailedSendFromAnotherThreadDoesNotHang)
+{
+    dev.CONNECT(1);
+    board->setWriteResult(-1);
+    {
+        platform::UiBridge closing;
+        closing.shutdown();
+        std::thread loop([&] { EXPECT_FALSE(dev.SENDDATA(0, THidData{})); });
+        loop.join();
+    }
+    EXPECT_TRUE(boxes.shown().empty());
+}
+
+}  // namespace

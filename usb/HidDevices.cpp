@@ -1,0 +1,395 @@
+#include "usb/HidDevices.h"
+
+#include "platform/dialogs.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+const char* const kNotConnected = "The USB device is not connected.";
+const char* const kWriteFailed = "Unable to write to the USB device.";
+const char* const kShortWrite = "Unable to write all bytes to the USB device.";
+
+// Board frames are a report id and 8 data bytes; fewer did not go out whole.
+constexpr int kWholeReport = 9;
+constexpr std::size_t kWriteBufferSize = 65;
+constexpr std::size_t kReaderStack = 4 * 1024 * 1024;
+
+std::string number(std::uint16_t n)
+{
+    char buf[8];
+    const auto r = std::to_chars(buf, buf + sizeof buf, n);
+    return std::string(buf, r.ptr);
+}
+
+std::string notAvailable(std::uint16_t n) { return "Device " + number(n) + " is not available."; }
+std::string couldNotOpen(std::uint16_t n) { return "Could not open device " + number(n); }
+std::string couldNotConnect(std::uint16_t n) { return "Could not connect to device " + number(n); }
+
+}  // namespace
+
+EUSBException::EUSBException(const std::string& message, std::string reason)
+    : std::runtime_error(message), reason_(std::move(reason))
+{
+}
+
+// ---- THidDevices -----------------------------------------------------------
+
+THidDevices::THidDevices(QObject* owner) : QObject(owner)
+{
+    watch_ = platform::hidBackend().watchChanges([this] { CHECKDEVICECHANGE(); });
+}
+
+THidDevices::~THidDevices()
+{
+    watch_.reset();
+    for (THidDevice* d : FHIDDEVICELIST)
+        d->FHIDDEVICES = nullptr;
+}
+
+std::string THidDevices::changeSource() const { return watch_ ? watch_->source() : std::string(); }
+
+void THidDevices::CHECKHIDDEVICES()
+{
+    FNUMBEROFHIDDEVICES = 0;
+    if (auto found = platform::hidBackend().enumerate()) {
+        const std::size_t n = std::min<std::size_t>(found->size(), MAX_DEVICES);
+        for (std::size_t i = 0; i < n; ++i)
+            HIDDEVICENAME[i + 1] = std::move((*found)[i].path);
+        FNUMBEROFHIDDEVICES = static_cast<std::uint32_t>(n);
+    }
+    // A connection's disconnect handler may hook or unhook connections.
+    const std::vector<THidDevice*> hooked = FHIDDEVICELIST;
+    for (THidDevice* d : hooked)
+        d->DEVICELISTCHANGE();
+}
+
+bool THidDevices::CHECKDEVICECHANGE()
+{
+    const std::uint32_t before = FNUMBEROFHIDDEVICES;
+    // A device that is still settling after the report is caught by a later rescan.
+    for (int i = 0; i < 10; ++i)
+        CHECKHIDDEVICES();
+    if (FNUMBEROFHIDDEVICES != before && OnDeviceChange) {
+        OnDeviceChange(this);
+        return true;
+    }
+    return false;
+}
+
+std::uint16_t THidDevices::GETNUMBEROFHIDDEVICES() const { return static_cast<std::uint16_t>(FNUMBEROFHIDDEVICES); }
+
+std::string THidDevices::GETDEVICEPATH(std::uint16_t DEVICENR) const
+{
+    return DEVICENR <= FNUMBEROFHIDDEVICES ? HIDDEVICENAME[DEVICENR] : std::string();
+}
+
+void THidDevices::checkNumber(std::uint16_t n) const
+{
+    if (n > FNUMBEROFHIDDEVICES)
+        throw EUSBException(notAvailable(n));
+}
+
+std::unique_ptr<platform::HidHandle> THidDevices::openNumber(std::uint16_t n, std::string* reason) const
+{
+    return platform::hidBackend().open(GETDEVICEPATH(n), reason);
+}
+
+std::uint16_t THidDevices::GETVENDORID(std::uint16_t DEVICENR) const
+{
+    checkNumber(DEVICENR);
+    auto h = openNumber(DEVICENR, nullptr);
+    const auto ids = h ? h->ids() : std::nullopt;
+    return ids ? ids->vendorId : 0;
+}
+
+std::uint16_t THidDevices::GETPRODUCTID(std::uint16_t DEVICENR) const
+{
+    checkNumber(DEVICENR);
+    auto h = openNumber(DEVICENR, nullptr);
+    const auto ids = h ? h->ids() : std::nullopt;
+    return ids ? ids->productId : 0;
+}
+
+std::string THidDevices::GETPRODUCTSTRING(std::uint16_t DEVICENR) const
+{
+    checkNumber(DEVICENR);
+    auto h = openNumber(DEVICENR, nullptr);
+    return h ? h->productString().value_or(std::string()) : std::string();
+}
+
+std::string THidDevices::GETSERIALNUMBERSTRING(std::uint16_t DEVICENR) const
+{
+    checkNumber(DEVICENR);
+    std::string reason;
+    auto h = openNumber(DEVICENR, &reason);
+    if (!h)
+        throw EUSBException(couldNotOpen(DEVICENR), reason);
+    return h->serialNumberString().value_or(std::string());
+}
+
+void THidDevices::HOOKHIDDEVICE(THidDevice* HIDDEVICE)
+{
+    FHIDDEVICELIST.push_back(HIDDEVICE);
+    HIDDEVICE->FHIDDEVICES = this;
+}
+
+void THidDevices::UNHOOKHIDDEVICE(THidDevice* HIDDEVICE)
+{
+    HIDDEVICE->FHIDDEVICES = nullptr;
+    auto it = std::find(FHIDDEVICELIST.begin(), FHIDDEVICELIST.end(), HIDDEVICE);
+    if (it != FHIDDEVICELIST.end())
+        FHIDDEVICELIST.erase(it);
+}
+
+// ---- THidThread ------------------------------------------------------------
+
+THidThread::THidThread(std::unique_ptr<platform::HidHandle> handle, int dataSize, Target target,
+                       platform::UiCallGroup* calls, std::function<void()> onEnded)
+    : FHANDLE(std::move(handle)), DATASIZE(std::clamp(dataSize, 0, READ_BUFFER_SIZE)),
+      FONHIDDATA(std::move(target)), calls_(calls), onEnded_(std::move(onEnded))
+{
+}
+
+THidThread::~THidThread()
+{
+    GOAWAY();
+    if (started_)
+        pthread_join(thread_, nullptr);
+    FHANDLE.reset();  // only now: the reader may be inside a read until it ends
+}
+
+void THidThread::start()
+{
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, kReaderStack);
+    started_ = pthread_create(&thread_, &attr, &THidThread::entry, this) == 0;
+    pthread_attr_destroy(&attr);
+    if (!started_)
+        ended_.store(true);  // no reader: the connection goes on without input
+}
+
+void* THidThread::entry(void* self)
+{
+    static_cast<THidThread*>(self)->EXECUTE();
+    return nullptr;
+}
+
+void THidThread::GOAWAY() { FABORTREQUEST.store(true); }
+
+void THidThread::EXECUTE()
+{
+    // After a hand-off the next report may already wait in the platform's
+    // buffer: it is read at once, without the pause, so that a board sending
+    // a report every millisecond never overflows that buffer.
+    bool backlog = false;
+    while (FHANDLE && DATASIZE > 0 && !FABORTREQUEST.load()) {
+        std::array<std::uint8_t, READ_BUFFER_SIZE> buf{};
+        const int n = FHANDLE->read(std::span(buf).first(static_cast<std::size_t>(DATASIZE)),
+                                    backlog ? 0 : READ_TIMEOUT_MS);
+        if (n < 0)
+            break;  // device gone or failing: the list's next rescan disconnects
+        if (n > 0) {
+            if (FABORTREQUEST.load())
+                break;
+            THidData data{};
+            std::copy(buf.begin() + 1, buf.end(), data.begin());
+            const std::uint8_t reportId = buf[0];
+            if (FONHIDDATA &&
+                !platform::runOnUiThread([&] { FONHIDDATA(this, reportId, data); }, calls_))
+                break;  // the connection is going away, or the program is closing
+            backlog = true;
+            continue;
+        }
+        backlog = false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ended_.store(true);
+    if (onEnded_)
+        platform::postToUiThread(onEnded_, calls_);
+}
+
+// ---- THidDevice ------------------------------------------------------------
+
+THidDevice::THidDevice(QObject* owner) : QObject(owner) {}
+
+THidDevice::~THidDevice()
+{
+    DISCONNECT();
+    if (FHIDDEVICES)
+        FHIDDEVICES->UNHOOKHIDDEVICE(this);
+    calls_.cancel();
+    readers_.clear();
+}
+
+void THidDevice::SETHIDDEVICES(THidDevices* list)
+{
+    if (FHIDDEVICES)
+        FHIDDEVICES->UNHOOKHIDDEVICE(this);
+    if (list)
+        list->HOOKHIDDEVICE(this);
+}
+
+platform::HidReportLengths THidDevice::GETCAPABILITIES(std::uint16_t DEVICENR)
+{
+    if (!FHIDDEVICES || DEVICENR > FHIDDEVICES->GETNUMBEROFHIDDEVICES())
+        throw EUSBException(notAvailable(DEVICENR));
+    std::string reason;
+    auto h = platform::hidBackend().open(FHIDDEVICES->GETDEVICEPATH(DEVICENR), &reason);
+    if (!h)
+        throw EUSBException(couldNotOpen(DEVICENR), reason);
+    // Without its report lengths an interface cannot be read or written safely.
+    const auto lengths = h->reportLengths();
+    if (!lengths)
+        throw EUSBException(couldNotOpen(DEVICENR), "the report lengths cannot be read");
+    return *lengths;
+}
+
+void THidDevice::CONNECT(std::uint16_t DEVICEINDEX)
+{
+    DISCONNECT();
+    if (!FHIDDEVICES)
+        return;
+    if (DEVICEINDEX == 0 || DEVICEINDEX > FHIDDEVICES->GETNUMBEROFHIDDEVICES())
+        throw EUSBException(notAvailable(DEVICEINDEX));
+    const platform::HidReportLengths caps = GETCAPABILITIES(DEVICEINDEX);
+    const std::string path = FHIDDEVICES->GETDEVICEPATH(DEVICEINDEX);
+
+    std::string reason;
+    auto writeHandle = platform::hidBackend().open(path, &reason);
+    if (!writeHandle)
+        throw EUSBException(couldNotConnect(DEVICEINDEX), reason);
+    // The reader gets a handle of its own: one handle must not be used by two
+    // threads at once. Without one it ends at once, as a reader that cannot
+    // open its device does.
+    auto readHandle = platform::hidBackend().open(path, nullptr);
+
+    reapReaders();
+    FDEVICEINDEX = DEVICEINDEX;
+    FDEVICEPATH = path;
+    auto reader = std::make_unique<THidThread>(
+        std::move(readHandle), caps.input,
+        [this](THidThread* sender, std::uint8_t id, const THidData& data) { NEWHIDDATA(sender, id, data); },
+        &calls_, [this] { reapReaders(); });
+    FREADTHREAD = reader.get();
+    readers_.push_back(std::move(reader));
+    FREADTHREAD->start();
+
+    std::lock_guard lock(sendMutex_);
+    FHANDLE = std::move(writeHandle);
+    CAPABILITIES = caps;
+    FCONNECTED.store(true);
+}
+
+void THidDevice::DISCONNECT()
+{
+    if (!FCONNECTED.load())
+        return;
+    // The reader is not waited for: it may be handing a report to this very
+    // thread. It is joined once it has ended (reapReaders).
+    if (FREADTHREAD) {
+        FREADTHREAD->GOAWAY();
+        FREADTHREAD = nullptr;
+    }
+    FDEVICEPATH.clear();
+    FDEVICEINDEX = 0;
+    {
+        std::lock_guard lock(sendMutex_);
+        FHANDLE.reset();
+        FCONNECTED.store(false);
+    }
+    if (OnDisconnect)
+        OnDisconnect(this);
+}
+
+void THidDevice::DEVICELISTCHANGE()
+{
+    if (!FCONNECTED.load())
+        return;
+    const std::uint16_t count = FHIDDEVICES ? FHIDDEVICES->GETNUMBEROFHIDDEVICES() : 0;
+    for (std::uint16_t n = 1; n <= count; ++n) {
+        if (FHIDDEVICES->GETDEVICEPATH(n) == FDEVICEPATH) {
+            FDEVICEINDEX = n;
+            return;
+        }
+    }
+    DISCONNECT();
+}
+
+bool THidDevice::SENDDATA(std::uint8_t REPORTID, const THidData& DATA) { return send(REPORTID, DATA, nullptr); }
+
+bool THidDevice::SENDDATA_GATED(std::uint8_t REPORTID, const THidData& DATA, const std::function<bool()>& gate)
+{
+    return send(REPORTID, DATA, &gate);
+}
+
+bool THidDevice::send(std::uint8_t reportId, const THidData& data, const std::function<bool()>* gate)
+{
+    const char* failure = nullptr;
+    {
+        std::lock_guard lock(sendMutex_);
+        if (gate && (!FCONNECTED.load() || !(*gate)()))
+            return false;
+        if (!FCONNECTED.load()) {
+            failure = kNotConnected;
+        } else {
+            std::array<std::uint8_t, kWriteBufferSize> buf{};
+            buf[0] = reportId;
+            std::copy(data.begin(), data.begin() + 8, buf.begin() + 1);
+            const std::size_t length = std::min<std::size_t>(CAPABILITIES.output, buf.size());
+            const int written = FHANDLE->write(std::span(buf).first(length));
+            if (written <= 0)
+                failure = kWriteFailed;
+            else if (written < kWholeReport)
+                failure = kShortWrite;
+        }
+    }
+    if (!failure)
+        return true;
+    // The lock is released first: the box may wait for the operator as long
+    // as it likes, and the disconnect it runs needs the lock.
+    USB_ERROR(failure);
+    return false;
+}
+
+bool THidDevice::SENDINT64(std::int64_t DATA)
+{
+    // Elements 0 to 7, the ones that go out, so that no byte of the value is lost.
+    THidData d{};
+    auto v = static_cast<std::uint64_t>(DATA);
+    for (int i = 7; i >= 0; --i, v >>= 8)
+        d[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v & 0xFF);
+    return SENDDATA(0, d);
+}
+
+void THidDevice::USB_ERROR(const char* MSG)
+{
+    platform::runOnUiThread(
+        [&] {
+            DISCONNECT();
+            platform::dialogs().message("USB Error", MSG);
+        },
+        &calls_);
+}
+
+void THidDevice::NEWHIDDATA(THidThread*, std::uint8_t REPORTID, const THidData& DATA)
+{
+    const THidData copy = DATA;
+    if (OnHidData)
+        OnHidData(this, REPORTID, copy);
+}
+
+void THidDevice::reapReaders()
+{
+    std::erase_if(readers_, [this](const std::unique_ptr<THidThread>& r) {
+        if (!r->ended())
+            return false;
+        if (r.get() == FREADTHREAD)
+            FREADTHREAD = nullptr;  // ended by itself: the connection stays up without input
+        return true;
+    });
+}

@@ -1,0 +1,195 @@
+#pragma once
+// The HID transport: the list of the HID interfaces present (THidDevices),
+// one connection to an interface of that list (THidDevice) and the reader
+// thread that hands the connection's input reports to the user-interface
+// thread (THidThread).
+//
+// Interfaces are numbered from 1 in the platform's enumeration order; 0 names
+// none. Everything runs on the user-interface thread except SENDDATA and
+// GETCONNECTED, which any thread may call.
+
+#include "platform/hid_backend.h"
+#include "platform/gui_bridge.h"
+
+#include <QObject>
+
+#include <pthread.h>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// The data bytes of one report, without its report id.
+using THidData = std::array<std::uint8_t, 9>;
+
+// Failures of the HID layer to look up, open or connect an interface.
+class EUSBException : public std::runtime_error {
+public:
+    explicit EUSBException(const std::string& message, std::string reason = {});
+    // The platform's reason where one is known ("Permission denied"), else empty.
+    const std::string& reason() const { return reason_; }
+
+private:
+    std::string reason_;
+};
+
+class THidDevice;
+
+class THidDevices : public QObject {
+public:
+    // Paths the list keeps; later interfaces are left out.
+    static constexpr std::uint16_t MAX_DEVICES = 127;
+
+    // Does not enumerate: the owner scans right after creating the list.
+    explicit THidDevices(QObject* owner = nullptr);
+    ~THidDevices() override;
+
+    // Fired after a device-change report that changed the number of interfaces.
+    std::function<void(THidDevices* sender)> OnDeviceChange;
+
+    // One rescan; every hooked connection then re-finds its interface.
+    void CHECKHIDDEVICES();
+    // The platform's report that device nodes changed: ten rescans, then
+    // OnDeviceChange when the count differs from the one before. True when fired.
+    bool CHECKDEVICECHANGE();
+
+    std::uint16_t GETNUMBEROFHIDDEVICES() const;
+    // Empty for 0 and for numbers above the count; never raises.
+    std::string GETDEVICEPATH(std::uint16_t DEVICENR) const;
+    // The queries raise "Device n is not available." above the count. An
+    // interface that cannot be opened gives 0 or the empty text, except the
+    // serial number, which raises "Could not open device n".
+    std::uint16_t GETVENDORID(std::uint16_t DEVICENR) const;
+    std::uint16_t GETPRODUCTID(std::uint16_t DEVICENR) const;
+    std::string GETPRODUCTSTRING(std::uint16_t DEVICENR) const;
+    std::string GETSERIALNUMBERSTRING(std::uint16_t DEVICENR) const;
+
+    // Called through THidDevice::SETHIDDEVICES.
+    void HOOKHIDDEVICE(THidDevice* HIDDEVICE);
+    void UNHOOKHIDDEVICE(THidDevice* HIDDEVICE);
+
+    // Where device-change reports come from ("udev", "timer", ...).
+    std::string changeSource() const;
+
+private:
+    void checkNumber(std::uint16_t n) const;
+    std::unique_ptr<platform::HidHandle> openNumber(std::uint16_t n, std::string* reason) const;
+
+    std::uint32_t FNUMBEROFHIDDEVICES = 0;
+    std::vector<THidDevice*> FHIDDEVICELIST;  // not owned
+    std::array<std::string, MAX_DEVICES + 1> HIDDEVICENAME;  // entry n: path of interface n
+    std::unique_ptr<platform::DeviceChangeWatch> watch_;
+};
+
+// Its own thread rather than QThread: the join must be one that thread
+// checkers understand, and the stack size one the reader chooses.
+class THidThread {
+public:
+    using Target = std::function<void(THidThread* sender, std::uint8_t reportId, const THidData& data)>;
+
+    // A read that waits no longer than this sees a stop request in time.
+    static constexpr int READ_TIMEOUT_MS = 50;
+    static constexpr int READ_BUFFER_SIZE = 10;
+
+    // Reads `dataSize` bytes a report (cut to the buffer) from `handle`, which
+    // it owns; no handle ends the reader at once. Hand-offs run in `calls`,
+    // and so does `onEnded` on the user-interface thread once the reader ended.
+    THidThread(std::unique_ptr<platform::HidHandle> handle, int dataSize, Target target,
+               platform::UiCallGroup* calls, std::function<void()> onEnded);
+    // Stops the reader, waits for it, then closes its handle.
+    ~THidThread();
+    THidThread(const THidThread&) = delete;
+    THidThread& operator=(const THidThread&) = delete;
+
+    void start();
+    // The stop request; never cleared.
+    void GOAWAY();
+    bool ended() const { return ended_.load(); }
+
+private:
+    void EXECUTE();
+    static void* entry(void* self);
+
+    std::unique_ptr<platform::HidHandle> FHANDLE;
+    const int DATASIZE;
+    const Target FONHIDDATA;
+    platform::UiCallGroup* const calls_;
+    const std::function<void()> onEnded_;
+    std::atomic<bool> FABORTREQUEST{false};
+    std::atomic<bool> ended_{false};
+    pthread_t thread_{};
+    bool started_ = false;
+};
+
+class THidDevice : public QObject {
+public:
+    explicit THidDevice(QObject* owner = nullptr);
+    // Disconnects, unhooks, drops queued hand-offs and joins every reader
+    // (at most one read time-out). Not from inside its own OnHidData.
+    ~THidDevice() override;
+
+    std::function<void(THidDevice* sender)> OnDisconnect;
+    // Every input report, on the user-interface thread, in the order read.
+    std::function<void(THidDevice* sender, std::uint8_t ReportId, THidData Data)> OnHidData;
+
+    THidDevices* HidDevices() const { return FHIDDEVICES; }
+    void SETHIDDEVICES(THidDevices* list);
+
+    // Raises EUSBException: "Device n is not available.", "Could not open
+    // device n", "Could not connect to device n". Not hooked: disconnects only.
+    void CONNECT(std::uint16_t DEVICEINDEX);
+    void DISCONNECT();
+    bool GETCONNECTED() const { return FCONNECTED.load(); }
+    std::string GETDEVICEPATH() const { return FDEVICEPATH; }
+    std::uint16_t GETDEVICEINDEX() const { return FDEVICEINDEX; }
+
+    // Writes report id and DATA elements 0 to 7; true when all went out. A
+    // failure disconnects and shows the "USB Error" box on the user-interface
+    // thread; a caller on another thread waits until it is closed.
+    bool SENDDATA(std::uint8_t REPORTID, const THidData& DATA);
+    // For senders that drop a frame without a word when there is no board:
+    // `gate` is asked under the send lock, so no disconnect can slip in
+    // between; false, or no connection, drops the frame silently. A failed
+    // write is reported as by SENDDATA.
+    bool SENDDATA_GATED(std::uint8_t REPORTID, const THidData& DATA, const std::function<bool()>& gate);
+    // The value's eight bytes, most significant first, as one report of id 0.
+    bool SENDINT64(std::int64_t DATA);
+
+    // Run by the device list after each rescan.
+    void DEVICELISTCHANGE();
+    // The readers' hand-off target.
+    void NEWHIDDATA(THidThread* SENDER, std::uint8_t REPORTID, const THidData& DATA);
+    // Report lengths of a listed interface; raises as CONNECT does.
+    platform::HidReportLengths GETCAPABILITIES(std::uint16_t DEVICENR);
+
+    // Readers not yet ended and joined (the current one and stopped ones).
+    int readerCount() const { return static_cast<int>(readers_.size()); }
+
+private:
+    friend class THidDevices;
+
+    bool send(std::uint8_t reportId, const THidData& data, const std::function<bool()>* gate);
+    void USB_ERROR(const char* MSG);
+    void reapReaders();
+
+    THidDevices* FHIDDEVICES = nullptr;
+    std::atomic<bool> FCONNECTED{false};
+    std::uint16_t FDEVICEINDEX = 0;
+    std::string FDEVICEPATH;
+    THidThread* FREADTHREAD = nullptr;
+    std::vector<std::unique_ptr<THidThread>> readers_;
+
+    // Sends are serialised with each other and with connect and disconnect,
+    // so no write meets a handle that is being closed.
+    std::mutex sendMutex_;
+    std::unique_ptr<platform::HidHandle> FHANDLE;  // write handle; sendMutex_
+    platform::HidReportLengths CAPABILITIES;       // sendMutex_
+
+    platform::UiCallGroup calls_;  // hand-offs and error boxes of this connection
+};
