@@ -41,6 +41,7 @@ std::atomic<bool> POWER_ON{false};
 std::atomic<bool> DIR_INIT_DONE{false};
 std::atomic<bool> RA_MOT_CCW{false}, RA_ENC_CCW{false}, DE_MOT_CCW{false}, DE_ENC_CCW{false};
 std::atomic<bool> RA_MOT_ENC_CR{false}, DE_MOT_ENC_CR{false};
+std::atomic<bool> ENC_SWAP{false};
 std::atomic<bool> ABS_ENC{false};
 std::atomic<std::int32_t> HW_RA_GEAR{0}, HW_DE_GEAR{0};
 std::atomic<std::int32_t> STATE{10};
@@ -201,7 +202,7 @@ void RESET()
     GET_INIT_COUNT = 0;
     GET_CONFIGURED = SET_ENC_ALIGN = POWER_ON = DIR_INIT_DONE = false;
     RA_MOT_CCW = RA_ENC_CCW = DE_MOT_CCW = DE_ENC_CCW = false;
-    RA_MOT_ENC_CR = DE_MOT_ENC_CR = ABS_ENC = false;
+    RA_MOT_ENC_CR = DE_MOT_ENC_CR = ABS_ENC = ENC_SWAP = false;
     HW_RA_GEAR = HW_DE_GEAR = 0;
     STATE = 10;
     g_gearWait = nullptr;

@@ -96,7 +96,7 @@ extern std::atomic<bool> GET_POWER;          // read the motor power, then the c
 extern std::atomic<std::int32_t> SETUP_COMMAND;
 extern std::atomic<bool> GET_INIT;           // init request
 extern std::atomic<bool> SET_ENC_VAL;        // write the encoder pulses per revolution
-extern std::atomic<bool> SAVE_CONF;          // write the configuration frame once
+extern std::atomic<bool> SAVE_CONF;          // write the configuration frame once; set until written
 extern std::atomic<bool> SET_TIME_SYNC;      // run the clock sync
 extern std::atomic<std::int32_t> GET_INIT_COUNT;  // retry counter shared by the set-up handshakes
 extern std::atomic<bool> GET_CONFIGURED;     // configuration handshake active
@@ -105,6 +105,9 @@ extern std::atomic<bool> POWER_ON;
 extern std::atomic<bool> DIR_INIT_DONE;
 extern std::atomic<bool> RA_MOT_CCW, RA_ENC_CCW, DE_MOT_CCW, DE_ENC_CCW;
 extern std::atomic<bool> RA_MOT_ENC_CR, DE_MOT_ENC_CR;
+// Whether the board crosses the two encoders, as last read; the set-up wizard
+// changes it with the direction flags.
+extern std::atomic<bool> ENC_SWAP;
 extern std::atomic<bool> ABS_ENC;
 extern std::atomic<std::int32_t> HW_RA_GEAR, HW_DE_GEAR;
 extern std::atomic<std::int32_t> STATE;      // where the set-up wizard starts

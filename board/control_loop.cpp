@@ -223,10 +223,13 @@ void ControlLoop::finish()
 
 void ControlLoop::configurationSave()
 {
-    if (!SAVE_CONF.exchange(false))
+    // Cleared only once written: while it is set, the parameters the frame is
+    // built from are in use, and the set-up wizard leaves them alone.
+    if (!SAVE_CONF.load())
         return;
     HAL::SAVE_HW_CONF();
     pause(10);
+    SAVE_CONF = false;
 }
 
 void ControlLoop::handshakes()
@@ -279,6 +282,7 @@ void ControlLoop::configurationBlock()
         DE_ENC_CCW = HAL::HW_DE_ENC_CCW.load();
         RA_MOT_ENC_CR = HAL::HW_RA_MOT_ENC_CR.load();
         DE_MOT_ENC_CR = HAL::HW_DE_MOT_ENC_CR.load();
+        ENC_SWAP = HAL::HW_ENC_SWAP.load();
         SIGNAL("Main_View", WM_CAL_MESSAGE, 0);
     } else if (s.gaveUp) {
         GET_CONFIGURED = false;

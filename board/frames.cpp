@@ -8,6 +8,7 @@ std::atomic<bool> POS_RECEIVED{false};
 std::atomic<bool> HW_RA_MOT_CCW{false}, HW_RA_ENC_CCW{false}, HW_DE_MOT_CCW{false}, HW_DE_ENC_CCW{false};
 std::atomic<bool> HW_RA_MOT_ENC_CR{false}, HW_DE_MOT_ENC_CR{false}, HW_CONFIG{false}, HW_CONF_ENC{false},
     HW_ABS_ENC{false};
+std::atomic<bool> HW_ENC_SWAP{false};
 std::atomic<std::int32_t> HW_RA_RAMP{0}, HW_RA_FLAGS{0}, HW_DE_RAMP{0}, HW_DE_FLAGS{0};
 std::atomic<std::int32_t> HW_RA_GEAR{0}, HW_DE_GEAR{0};
 std::atomic<std::int32_t> HW_MOTOR_POWER{0};
@@ -40,6 +41,7 @@ void decodeService(const std::uint8_t* d)
         HW_DE_MOT_CCW = bit(d[2], 0);
         HW_DE_ENC_CCW = bit(d[2], 1);
         HW_DE_MOT_ENC_CR = bit(d[2], 2);
+        HW_ENC_SWAP = bit(d[3], 0);
         HW_CONFIG = bit(d[3], 4);
         HW_CONF_ENC = true;
         break;
@@ -167,6 +169,7 @@ void RESET_BOARD_VALUES()
     POS_RECEIVED = false;
     HW_RA_MOT_CCW = HW_RA_ENC_CCW = HW_DE_MOT_CCW = HW_DE_ENC_CCW = false;
     HW_RA_MOT_ENC_CR = HW_DE_MOT_ENC_CR = HW_CONFIG = HW_CONF_ENC = HW_ABS_ENC = false;
+    HW_ENC_SWAP = false;
     HW_RA_RAMP = HW_RA_FLAGS = HW_DE_RAMP = HW_DE_FLAGS = 0;
     HW_RA_GEAR = HW_DE_GEAR = 0;
     HW_MOTOR_POWER = 0;

@@ -57,6 +57,9 @@ extern std::atomic<std::int32_t> TEL_RA, TEL_DEC, TEL_INC_RA, TEL_INC_DEC;
 extern std::atomic<bool> POS_RECEIVED;
 extern std::atomic<bool> HW_RA_MOT_CCW, HW_RA_ENC_CCW, HW_DE_MOT_CCW, HW_DE_ENC_CCW;
 extern std::atomic<bool> HW_RA_MOT_ENC_CR, HW_DE_MOT_ENC_CR, HW_CONFIG, HW_CONF_ENC, HW_ABS_ENC;
+// The encoder swap the board reports (direction reply, byte 3 bit 0) or was
+// last written; the set-up wizard learns the swap against it.
+extern std::atomic<bool> HW_ENC_SWAP;
 extern std::atomic<std::int32_t> HW_RA_RAMP, HW_RA_FLAGS, HW_DE_RAMP, HW_DE_FLAGS;
 extern std::atomic<std::int32_t> HW_RA_GEAR, HW_DE_GEAR;
 extern std::atomic<std::int32_t> HW_MOTOR_POWER;

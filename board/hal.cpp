@@ -63,11 +63,13 @@ void SAVE_HW_CONF()
     const bool raEnc = GET_BPARAM("RA_enc_CCW");
     const bool deMot = GET_BPARAM("DE_mot_CCW");
     const bool deEnc = GET_BPARAM("DE_enc_CCW");
-    const Frame f = CONFIG_FRAME(raMot, raEnc, deMot, deEnc, GET_BPARAM("Enc_swap"), GET_BPARAM("Equatorial"));
+    const bool encSwap = GET_BPARAM("Enc_swap");
+    const Frame f = CONFIG_FRAME(raMot, raEnc, deMot, deEnc, encSwap, GET_BPARAM("Equatorial"));
     HW_RA_MOT_CCW = raMot;
     HW_RA_ENC_CCW = raEnc;
     HW_DE_MOT_CCW = deMot;
     HW_DE_ENC_CCW = deEnc;
+    HW_ENC_SWAP = encSwap;
     SEND_CONF(f);
     SET_PARAM("Enc_swap", false);
     SET_PARAM("RA_mot_CCW", false);

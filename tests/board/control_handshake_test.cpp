@@ -51,6 +51,7 @@ TEST_F(Handshakes, TheConfigurationReplySetsTheDirectionFlags)
 {
     SET_PARAM("RA_mot_CCW", true);
     SET_PARAM("DE_enc_CCW", true);
+    SET_PARAM("Enc_swap", true);
     HAL::SAVE_HW_CONF();  // the board now holds these flags
     board.motEncCr = true;
     board.setupDone = false;
@@ -63,6 +64,7 @@ TEST_F(Handshakes, TheConfigurationReplySetsTheDirectionFlags)
     EXPECT_TRUE(DE_ENC_CCW);
     EXPECT_TRUE(RA_MOT_ENC_CR);
     EXPECT_TRUE(DE_MOT_ENC_CR);
+    EXPECT_TRUE(ENC_SWAP);
     EXPECT_FALSE(DIR_INIT_DONE);
     EXPECT_EQ(main.params(WM_CAL_MESSAGE), std::vector<std::int64_t>{0});
 }
@@ -231,6 +233,24 @@ TEST_F(Handshakes, TheConfigurationSaveGoesOutOnceAtTheStartOfTheNextCycle)
     EXPECT_EQ(sent(0x42), 1u);
     EXPECT_FALSE(SAVE_CONF);
     EXPECT_TRUE(board.config().raMotCcw);
+}
+
+TEST_F(Handshakes, TheSaveRequestStaysSetUntilTheFrameIsOut)
+{
+    // A writer that waits for the request to fall must not change the
+    // parameters while the loop is still building the frame from them.
+    std::vector<bool> duringPauses;
+    CONTROL::ControlLoop watched{CONTROL::LoopHooks{[&](int ms) {
+        duringPauses.push_back(SAVE_CONF.load());
+        clock.advance(ms);
+    }, {}}};
+    watched.start();
+    CONTROL::SAVE_HW_CONF();
+    clock.advance(10);
+    watched.cycle();
+    EXPECT_EQ(sent(0x42), 1u);
+    EXPECT_EQ(duringPauses, std::vector<bool>{true});
+    EXPECT_FALSE(SAVE_CONF);
 }
 
 class GearWriteStand : public ControlStand {

@@ -131,6 +131,7 @@ TEST_F(BoardFrames, ConfigurationFrameFromTheParameters)
         EXPECT_EQ(GET_PARAM(name), "No") << name;
     EXPECT_EQ(GET_PARAM("Equatorial"), "Yes");
     EXPECT_TRUE(HAL::HW_RA_MOT_CCW && HAL::HW_RA_ENC_CCW && HAL::HW_DE_MOT_CCW && HAL::HW_DE_ENC_CCW);
+    EXPECT_TRUE(HAL::HW_ENC_SWAP);
 
     // Dropped by the gate, it still mirrors the flags and clears the parameters.
     SET_PARAM("RA_enc_CCW", true);
@@ -218,7 +219,11 @@ TEST_F(BoardFrames, DecoderFillsTheBoardValues)
     EXPECT_TRUE(HAL::HW_DE_MOT_ENC_CR);
     EXPECT_TRUE(HAL::HW_CONFIG);
     EXPECT_TRUE(HAL::HW_CONF_ENC);
+    EXPECT_FALSE(HAL::HW_ENC_SWAP);
     EXPECT_EQ(HAL::HW_CONFIG_RECEIVED, 0xC2u);
+    decode("F0 00 00 01 00 00 00 C2");
+    EXPECT_TRUE(HAL::HW_ENC_SWAP);
+    EXPECT_FALSE(HAL::HW_CONFIG);
 }
 
 TEST_F(BoardFrames, MailboxTakesRecognisedCodesOnly)
