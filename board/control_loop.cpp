@@ -12,6 +12,7 @@
 #include "core/utils.h"
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 #include <thread>
@@ -179,8 +180,10 @@ void ControlLoop::run()
     start();
     while (CONTR_RUNNING.load()) {
         work();
+        // Sleeps through most of the wait at once and polls only its last
+        // millisecond, so an idle loop costs little yet holds its period.
         while (!cycleTimer_->TIMEOUT())
-            pause(1);
+            pause(std::max(1, cycleTimer_->REMAINING() - 1));
         endCycle();
     }
     finish();
