@@ -236,14 +236,14 @@ void TMain_View::buildComponents()
     tele_dec = angleEdit(this, "tele_dec", "0d00'00.0\"", {50, y0 + 62, 210, 28});
 
     // Lamps: each "on" image lies over its "off" image.
-    conn_led_off = lamp(this, "conn_led_off", QColor(120, 120, 120), {282, y0 + 10, 20, 20});
-    conn_led_on = lamp(this, "conn_led_on", QColor(40, 200, 60), {282, y0 + 10, 20, 20});
+    conn_led_off = lamp(this, "conn_led_off", QColor(120, 120, 120), {282, y0 + 22, 20, 20});
+    conn_led_on = lamp(this, "conn_led_on", QColor(40, 200, 60), {282, y0 + 22, 20, 20});
     conn_led_on->hide();
-    L_power = label(this, "L_power", "Motor power", {310, y0 + 10, 124, 20});
-    abs_led_off = lamp(this, "abs_led_off", QColor(120, 120, 120), {282, y0 + 40, 20, 20});
-    abs_led_on = lamp(this, "abs_led_on", QColor(40, 200, 60), {282, y0 + 40, 20, 20});
+    L_power = label(this, "L_power", "Motor power", {310, y0 + 22, 124, 20});
+    abs_led_off = lamp(this, "abs_led_off", QColor(120, 120, 120), {282, y0 + 56, 20, 20});
+    abs_led_on = lamp(this, "abs_led_on", QColor(40, 200, 60), {282, y0 + 56, 20, 20});
     abs_led_on->hide();
-    L_Abs = label(this, "L_Abs", "Absolute encoders", {310, y0 + 40, 124, 20});
+    L_Abs = label(this, "L_Abs", "Absolute encoders", {310, y0 + 56, 124, 20});
 
     // Status line.
     L_Object = named(new QLabel(this), "L_Object");
