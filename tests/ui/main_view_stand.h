@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -76,17 +77,13 @@ public:
         view->FormActivate();
     }
 
-    // Runs `answer` once the encoder pulses dialog is up, if it comes up;
-    // true when it did.
+    // Runs `answer` once the encoder pulses dialog has come up, however
+    // much later that is; `pulsesAsked` tells whether it did.
     void whenPulsesAsked(std::function<void(TForm1&)> answer)
     {
         pulsesAsked = false;
-        QTimer::singleShot(0, &form1, [this, answer = std::move(answer)] {
-            if (!form1.isVisible())
-                return;
-            pulsesAsked = true;
-            answer(form1);
-        });
+        pulsesAnswer = std::move(answer);
+        form1.installEventFilter(&pulsesWatch);
     }
 
     static void hover(QWidget* w)
@@ -115,6 +112,30 @@ public:
     std::unique_ptr<TMain_View> view;
     bool timerWasRunning = false;
     bool pulsesAsked = false;
+
+private:
+    // Answers the dialog from inside its own modal loop, once per arming.
+    class PulsesWatch final : public QObject {
+    public:
+        explicit PulsesWatch(MainViewParts& parts) : parts_(parts) {}
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Show && parts_.pulsesAnswer) {
+                parts_.pulsesAsked = true;
+                QTimer::singleShot(0, &parts_.form1, [this, answer = std::move(parts_.pulsesAnswer)] {
+                    answer(parts_.form1);
+                });
+                parts_.pulsesAnswer = nullptr;
+                watched->removeEventFilter(this);
+            }
+            return false;
+        }
+
+    private:
+        MainViewParts& parts_;
+    };
+    std::function<void(TForm1&)> pulsesAnswer;
+    PulsesWatch pulsesWatch{*this};
 };
 
 // The window on its own, without a board.
