@@ -415,16 +415,16 @@ bool TMain_View::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Enter) {
         if (watched == B_Init)
-            setupButtonEnter(INIT_MSG);
+            B_InitMouseEnter();
         else if (watched == B_Align)
-            setupButtonEnter(ALIGN_MSG);
+            B_AlignMouseEnter();
         else if (watched == B_Gear)
-            setupButtonEnter(GEAR_MSG);
+            B_GearMouseEnter();
         else if (watched == B_save)
-            setupButtonEnter(SAVE_MSG);
+            B_saveMouseEnter();
     } else if (event->type() == QEvent::Leave) {
         if (watched == B_Init || watched == B_Align || watched == B_Gear || watched == B_save)
-            setupButtonLeave();
+            B_InitMouseLeave();
     }
     return SignalReceiver<QWidget>::eventFilter(watched, event);
 }
@@ -622,13 +622,22 @@ void TMain_View::About1Click()
         aboutBox_();
 }
 
-void TMain_View::setupButtonEnter(const std::string& help)
+void TMain_View::B_InitMouseEnter() { showHoverHelp(INIT_MSG); }
+
+void TMain_View::B_AlignMouseEnter() { showHoverHelp(ALIGN_MSG); }
+
+void TMain_View::B_GearMouseEnter() { showHoverHelp(GEAR_MSG); }
+
+void TMain_View::B_saveMouseEnter() { showHoverHelp(SAVE_MSG); }
+
+void TMain_View::B_InitMouseLeave() { setStatus(SAVE_OBJECT); }
+
+void TMain_View::showHoverHelp(const std::string& help)
 {
+    // The four buttons share the one saved text.
     SAVE_OBJECT = L_Object->text().toStdString();
     setStatus(help);
 }
-
-void TMain_View::setupButtonLeave() { setStatus(SAVE_OBJECT); }
 
 void TMain_View::placeBesideMe(QWidget* window, int gap)
 {

@@ -86,9 +86,13 @@ public:
     void Reset2Click();
     void Help2Click();
     void About1Click();
-    // Hover help of the four set-up buttons.
-    void setupButtonEnter(const std::string& help);
-    void setupButtonLeave();
+    // Hover help of the four set-up buttons; leaving any of them puts the
+    // status line back.
+    void B_InitMouseEnter();
+    void B_AlignMouseEnter();
+    void B_GearMouseEnter();
+    void B_saveMouseEnter();
+    void B_InitMouseLeave();
 
     // --- State ------------------------------------------------------------
     bool SETUP_DONE = false;  // the first activation has been handled
@@ -134,6 +138,7 @@ private:
     void buildComponents();
     void placeBesideMe(QWidget* window, int gap);
     void setStatus(const std::string& text);
+    void showHoverHelp(const std::string& help);
 
     QPointer<QWidget> deviceWindow_;
     QPointer<QWidget> manualPad_;
