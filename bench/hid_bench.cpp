@@ -80,7 +80,7 @@ void run(const char* title, int perSecond, int seconds)
     std::vector<std::uint32_t> latencies;
     std::uint32_t expected = 0;
     int outOfOrder = 0;
-    dev.OnHidData = [&](THidDevice*, std::uint8_t, THidData d) {
+    dev.OnHidData = [&](THidDevice*, std::uint8_t, THidData d, std::size_t) {
         latencies.push_back(micros() - get32(d, 4));
         if (get32(d, 0) != expected)
             ++outOfOrder;

@@ -167,6 +167,14 @@ void SET_CAL(double RA, double DE)
     NEXTPOSITIONTRACKING.set(target);
 }
 
+std::optional<std::int32_t> ENCODER_PULSES(std::string_view text)
+{
+    const std::optional<std::int32_t> v = param_text::toInt(text);
+    if (!v || *v < 1 || *v > 65535)
+        return std::nullopt;
+    return v;
+}
+
 void SAVE_HW_CONF() { SAVE_CONF = true; }
 
 void SAVE_GEAR()

@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string_view>
 
 class TWaitTimer;
 
@@ -134,6 +136,13 @@ void READ_POS(double& RA, double& DE);
 void READ_HARDWARE(std::int32_t& HOR, std::int32_t& VERT);
 // Makes the calibration say the mount points at (RA, DE); sets the target.
 void SET_CAL(double RA, double DE);
+
+// An encoder's pulses per revolution as the board takes them: a whole number
+// from 1 to 65535; nothing for any other text.
+std::optional<std::int32_t> ENCODER_PULSES(std::string_view text);
+// What the operator is told about a pulse text the board cannot take.
+inline constexpr const char* kEncoderPulsesRule =
+    "The encoder pulses per revolution must be whole numbers from 1 to 65535.";
 
 // Asks the loop to write the configuration frame at its next cycle.
 void SAVE_HW_CONF();

@@ -12,6 +12,7 @@
 #include "core/utils.h"
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 #include <thread>
@@ -38,16 +39,6 @@ std::int32_t addSaturated(std::int32_t a, std::int32_t b)
     if (s < std::numeric_limits<std::int32_t>::min())
         return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(s);
-}
-
-// The encoder pulses per revolution the board takes.
-bool pulses(const std::string& text, std::int32_t& value)
-{
-    const auto v = param_text::toInt(text);
-    if (!v || *v < 1 || *v > 65535)
-        return false;
-    value = *v;
-    return true;
 }
 
 // One step of a request repeated once per cycle until its reply comes,
@@ -179,8 +170,10 @@ void ControlLoop::run()
     start();
     while (CONTR_RUNNING.load()) {
         work();
+        // Sleeps through most of the wait at once and polls only its last
+        // millisecond, so an idle loop costs little yet holds its period.
         while (!cycleTimer_->TIMEOUT())
-            pause(1);
+            pause(std::max(1, cycleTimer_->REMAINING() - 1));
         endCycle();
     }
     finish();
@@ -357,19 +350,20 @@ void ControlLoop::encoderValuesBlock()
         const auto texts = ui().encoderTexts();
         if (!texts)
             return;
-        std::int32_t ra = 0, de = 0;
-        if (!pulses(texts->first, ra) || !pulses(texts->second, de)) {
+        const auto ra = ENCODER_PULSES(texts->first);
+        const auto de = ENCODER_PULSES(texts->second);
+        if (!ra || !de) {
             refused = true;
             return;
         }
-        HAL::SEND_ENC_VAL(ra, de);
+        HAL::SEND_ENC_VAL(*ra, *de);
     });
     if (s.replied || refused)
         GET_INIT_COUNT = 0;
     if (s.replied || s.gaveUp || refused)
         SET_ENC_VAL = false;
     if (refused)
-        ui().tellOperator("The encoder pulses per revolution must be whole numbers from 1 to 65535.");
+        ui().tellOperator(kEncoderPulsesRule);
 }
 
 void ControlLoop::setupStartBlock()

@@ -1,14 +1,10 @@
 #include "board/control_ui.h"
 
 #include "platform/dialogs.h"
+#include "platform/gui_bridge.h"
 #include "platform/replaceable.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
-
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -20,62 +16,23 @@ constexpr const char* kBoxTitle = "orla_setup";
 
 std::atomic<EncoderDialog*> g_encoderDialog{nullptr};
 
-// One lock and one condition for every hand-over, so shutdown can release
-// all waiting ones at once.
+// The loop's calls on the user-interface thread form one group, so shutdown
+// cancels every one of them at once; a new run (tests) gets a fresh group.
 std::mutex g_mutex;
-std::condition_variable g_done;
-bool g_shutdown = false;
+std::shared_ptr<platform::UiCallGroup> g_group = std::make_shared<platform::UiCallGroup>();
 
-bool shuttingDown()
+std::shared_ptr<platform::UiCallGroup> group()
 {
     std::lock_guard lock(g_mutex);
-    return g_shutdown;
+    return g_group;
 }
 
-bool onUiThread(const QCoreApplication* app) { return QThread::currentThread() == app->thread(); }
-
 // Runs `work` on the user-interface thread and waits for it; false when it
-// did not run because shutdown began first. Without an application there is
-// no other thread to go to.
-bool runOnUi(std::function<void()> work)
+// did not run because shutdown began first.
+bool runOnUi(const std::function<void()>& work)
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (shuttingDown())
-        return false;
-    if (!app || onUiThread(app)) {
-        work();
-        return true;
-    }
-    struct Job {
-        std::function<void()> work;
-        bool started = false;  // taken by the user-interface thread
-        bool done = false;
-        bool abandoned = false;  // the waiter left before it started
-    };
-    auto job = std::make_shared<Job>();
-    job->work = std::move(work);
-    QMetaObject::invokeMethod(
-        app,
-        [job] {
-            {
-                std::lock_guard lock(g_mutex);
-                if (job->abandoned)
-                    return;
-                job->started = true;
-            }
-            job->work();
-            {
-                std::lock_guard lock(g_mutex);
-                job->done = true;
-            }
-            g_done.notify_all();
-        },
-        Qt::QueuedConnection);
-    std::unique_lock lock(g_mutex);
-    g_done.wait(lock, [&] { return job->done || g_shutdown; });
-    if (!job->done && !job->started)
-        job->abandoned = true;
-    return job->done;
+    const auto calls = group();
+    return platform::runOnUiThread(work, calls.get());
 }
 
 class DefaultUiCalls final : public UiCalls {
@@ -117,14 +74,12 @@ public:
 
     void tellOperator(const std::string& text) override
     {
-        QCoreApplication* app = QCoreApplication::instance();
-        if (shuttingDown() || !app)
-            return;
+        // Never waits: the loop goes on while the operator reads it.
         const auto show = [text] { platform::dialogs().message(kBoxTitle, text); };
-        if (onUiThread(app))
+        if (platform::onUiThread())
             show();
         else
-            QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
+            platform::postToUiThread(show, group().get());
     }
 };
 
@@ -139,19 +94,12 @@ UiCalls& ui() { return g_calls.get(); }
 
 void SET_UI_CALLS(UiCalls* calls) { g_calls.set(calls); }
 
-void BEGIN_UI_SHUTDOWN()
-{
-    {
-        std::lock_guard lock(g_mutex);
-        g_shutdown = true;
-    }
-    g_done.notify_all();
-}
+void BEGIN_UI_SHUTDOWN() { group()->cancel(); }
 
 void RESET_UI_SHUTDOWN()
 {
     std::lock_guard lock(g_mutex);
-    g_shutdown = false;
+    g_group = std::make_shared<platform::UiCallGroup>();
 }
 
 }  // namespace CONTROL

@@ -26,13 +26,20 @@ void TWaitTimer::RESTART(std::int32_t INTERVAL)
     LAST_INTERVAL = INTERVAL;
 }
 
-bool TWaitTimer::TIMEOUT() const
+std::int32_t TWaitTimer::ELAPSED() const
 {
     const double elapsed = std::trunc(std::fabs(timeOfDay() - LAST_TIME) * platform::kMsPerDay + 0.5);
     // Within a day this always fits; a clock reading out of its range must
     // not make the conversion undefined.
-    const std::int32_t ms = elapsed < 2147483647.0 ? static_cast<std::int32_t>(elapsed) : 2147483647;
-    return LAST_INTERVAL <= ms;
+    return elapsed < 2147483647.0 ? static_cast<std::int32_t>(elapsed) : 2147483647;
+}
+
+bool TWaitTimer::TIMEOUT() const { return LAST_INTERVAL <= ELAPSED(); }
+
+std::int32_t TWaitTimer::REMAINING() const
+{
+    const std::int64_t left = std::int64_t{LAST_INTERVAL} - ELAPSED();
+    return left > 0 ? static_cast<std::int32_t>(left) : 0;
 }
 
 std::string GET_FILE_INFO(std::string_view)

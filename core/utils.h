@@ -25,8 +25,11 @@ public:
     void RESTART(std::int32_t INTERVAL);
     // True once INTERVAL ms lie between the mark and now; stays true until RESTART.
     bool TIMEOUT() const;
+    // Milliseconds until TIMEOUT turns true; 0 once it has.
+    std::int32_t REMAINING() const;
 
 private:
+    std::int32_t ELAPSED() const;
     double LAST_TIME;  // local time of day at the mark, as a fraction of a day
     std::int32_t LAST_INTERVAL;
 };

@@ -9,6 +9,8 @@
 // User-interface thread only. The direction flags and the manual speeds it
 // reads belong to the control module and are shared with the control loop.
 
+#include "setup/wizard_link.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,22 +20,27 @@ struct Tpoint_data;
 
 namespace setup {
 
-// Steps of a run (the wizard's STATE).
+// Steps of a run (the wizard's STATE); the main window sets 1 or 5 and
+// looks for 10.
 enum : std::int32_t {
-    STEP_IDLE = 0,        // after creation and after the main window completed a run
-    STEP_REFERENCE = 1,   // waiting for the first movement to take the reference
+    STEP_IDLE = SetupWizardLink::StepIdle,  // after creation and after a run was completed
+    STEP_REFERENCE = SetupWizardLink::StepDirections,  // waiting for the first movement
     STEP_HORIZONTAL = 2,  // learning the horizontal axis and the axis swap
     STEP_VERTICAL = 3,    // learning the vertical axis
     STEP_LEARNT = 4,      // directions learnt and written; waiting for OK
-    STEP_GEAR = 5,        // gear part shown; OK takes the Dec start counts
+    STEP_GEAR = SetupWizardLink::StepGears,  // gear part shown; OK takes the Dec start counts
     STEP_DEC_TURN = 6,    // Dec half turn; OK takes the Dec end counts
     STEP_RA_START = 7,    // OK takes the RA start counts
     STEP_RA_TURN = 8,     // RA half turn; OK takes the RA end counts and ends the run
-    STEP_DONE = 10,       // finished or cancelled
+    STEP_DONE = SetupWizardLink::StepFinished,  // finished or cancelled
 };
 
 // How the last run ended (the wizard's ModalResult).
-enum : std::int32_t { RESULT_NONE = 0, RESULT_OK = 1, RESULT_CANCEL = 2 };
+enum : std::int32_t {
+    RESULT_NONE = SetupWizardLink::NoResult,
+    RESULT_OK = SetupWizardLink::ResultOk,
+    RESULT_CANCEL = SetupWizardLink::ResultCancel,
+};
 
 // Half a turn of a 24-bit encoder, the divisor of the gear factors.
 inline constexpr double kHalfTurnCounts = 8388608.0;

@@ -112,15 +112,6 @@ TSetup::TSetup(QWidget* parent, setup::SetupMount& mount) : QWidget(parent, Qt::
 
 TSetup::~TSetup() = default;
 
-bool TSetup::takeCompletedRun()
-{
-    if (run_->STATE != setup::STEP_DONE || run_->ModalResult != setup::RESULT_OK)
-        return false;
-    run_->ModalResult = setup::RESULT_NONE;
-    run_->STATE = setup::STEP_IDLE;
-    return true;
-}
-
 void TSetup::FormActivate()
 {
     LANGUAGE::SETALL(this);

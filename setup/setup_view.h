@@ -6,17 +6,14 @@
 // setup::SetupRun; this window feeds it its 10 ms timer, its activations and
 // its buttons, and shows what the run says.
 //
-// The main window's set-up flow opens it and reads how the run ended:
-//   step() / setStep()            the wizard's step; the flow sets 1 or 5
-//                                 before showing it
-//   modalResult()                 1 OK, 2 cancelled, 0 none
-//   raFactor(), deFactor()        the gear factors of the last measured run
-//   takeCompletedRun()            once per run that ended with OK at its last
-//                                 step: true, and step and result go to 0
+// The main window's set-up flow reaches it as a setup::SetupWizardLink: it
+// sets the step (1 or 5) before showing it, and completes a run that ended at
+// step 10 with result 1 from the two gear factors.
 //
 // User-interface thread only.
 
 #include "setup/setup_run.h"
+#include "setup/wizard_link.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -56,7 +53,7 @@ private:
 
 }  // namespace setup
 
-class TSetup final : public QWidget, private setup::SetupRun::Window {
+class TSetup final : public QWidget, public setup::SetupWizardLink, private setup::SetupRun::Window {
     Q_OBJECT
 public:
     // Runs the parameter store's start-up again and reads "orla_setup.ini"
@@ -65,13 +62,13 @@ public:
     ~TSetup() override;
 
     // --- What the main window's set-up flow uses ------------------------------
-    std::int32_t step() const { return run_->STATE; }
-    void setStep(std::int32_t step) { run_->STATE = step; }
-    std::int32_t modalResult() const { return run_->ModalResult; }
-    void setModalResult(std::int32_t result) { run_->ModalResult = result; }
-    double raFactor() const { return run_->RA_DIFF; }
-    double deFactor() const { return run_->DE_DIFF; }
-    bool takeCompletedRun();
+    QWidget* window() override { return this; }
+    std::int32_t step() const override { return run_->STATE; }
+    void setStep(std::int32_t step) override { run_->STATE = step; }
+    std::int32_t modalResult() const override { return run_->ModalResult; }
+    void setModalResult(std::int32_t result) override { run_->ModalResult = result; }
+    double raFactor() const override { return run_->RA_DIFF; }
+    double deFactor() const override { return run_->DE_DIFF; }
 
     // The manual pad docked beside the wizard; not owned.
     void setPad(QWidget* pad) { pad_ = pad; }

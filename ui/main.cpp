@@ -1,17 +1,105 @@
-// The program file. Until the windows exist it runs the parameter start-up only.
+// The program file: creates every window in its fixed order, then runs the
+// message loop until the main window closes.
 
-#include "core/system_init.h"
-#include "platform/hid_backend.h"
+#include "board/control.h"
+#include "board/ctrl_view.h"
+#include "board/dev_int.h"
+#include "platform/gui_bridge.h"
 #include "platform/system.h"
+#include "setup/encoder_setup.h"
+#include "ui/main_view.h"
+#include "ui/manual.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+bool displayAvailable()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* v = std::getenv(name);
+        if (v && *v)
+            return true;
+    }
+    return false;
+}
+
+// SIGINT and SIGTERM close the main window, as its Exit command does: the
+// handler only writes a byte, the message loop does the rest.
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char b = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &b, 1);
+}
+
+void closeOnSignals(QWidget* mainWindow)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, mainWindow);
+    QObject::connect(notifier, &QSocketNotifier::activated, mainWindow, [mainWindow] {
+        char b;
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &b, 1);
+        mainWindow->close();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (!displayAvailable()) {
+        std::fputs("orla_setup: no display to open (DISPLAY is not set); "
+                   "to run without one, start it as: xvfb-run orla_setup\n",
+                   stderr);
+        return 1;
+    }
     platform::setArguments(argc, argv);
-    system_init::INIT();
-    // The board's transport is in place; the windows that connect it are not yet.
-    platform::hidBackend();
-    return 0;
+    QApplication app(argc, argv);
+    // The main window's close ends the program, whatever else is open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    platform::UiBridge bridge;
+
+    // Every window exists from here to the end; each creation runs to its end
+    // before the next begins, in this order.
+    auto mainView = std::make_unique<TMain_View>();
+    auto ctrl = std::make_unique<Tctrl>();
+    auto devInt = std::make_unique<Tdev_int>();
+    auto manual = std::make_unique<TF_Manual>();
+    auto form1 = std::make_unique<TForm1>();
+
+    mainView->setDeviceWindow(devInt.get());
+    mainView->setManualPad(manual.get());
+    mainView->setEncoderDialog(form1.get());
+
+    closeOnSignals(mainView.get());
+    mainView->show();
+    const int result = QApplication::exec();
+
+    // The loop has been told to stop by the main window's close; make sure of
+    // it, and release every thread still waiting on this one.
+    CONTROL::CTRL_CLOSE();
+    bridge.shutdown();
+    form1.reset();
+    manual.reset();
+    devInt.reset();
+    ctrl.reset();
+    mainView.reset();
+    return result;
 }

@@ -199,8 +199,9 @@ void THidThread::EXECUTE()
             THidData data{};
             std::copy(buf.begin() + 1, buf.end(), data.begin());
             const std::uint8_t reportId = buf[0];
+            const auto length = static_cast<std::size_t>(n - 1);
             if (FONHIDDATA &&
-                !platform::runOnUiThread([&] { FONHIDDATA(this, reportId, data); }, calls_))
+                !platform::runOnUiThread([&] { FONHIDDATA(this, reportId, data, length); }, calls_))
                 break;  // the connection is going away, or the program is closing
             backlog = true;
             continue;
@@ -273,7 +274,9 @@ void THidDevice::CONNECT(std::uint16_t DEVICEINDEX)
     FDEVICEPATH = path;
     auto reader = std::make_unique<THidThread>(
         std::move(readHandle), caps.input,
-        [this](THidThread* sender, std::uint8_t id, const THidData& data) { NEWHIDDATA(sender, id, data); },
+        [this](THidThread* sender, std::uint8_t id, const THidData& data, std::size_t length) {
+            NEWHIDDATA(sender, id, data, length);
+        },
         &calls_, [this] { reapReaders(); });
     FREADTHREAD = reader.get();
     readers_.push_back(std::move(reader));
@@ -376,11 +379,11 @@ void THidDevice::USB_ERROR(const char* MSG)
         &calls_);
 }
 
-void THidDevice::NEWHIDDATA(THidThread*, std::uint8_t REPORTID, const THidData& DATA)
+void THidDevice::NEWHIDDATA(THidThread*, std::uint8_t REPORTID, const THidData& DATA, std::size_t LENGTH)
 {
     const THidData copy = DATA;
     if (OnHidData)
-        OnHidData(this, REPORTID, copy);
+        OnHidData(this, REPORTID, copy, LENGTH);
 }
 
 void THidDevice::reapReaders()

@@ -91,7 +91,8 @@ private:
 // checkers understand, and the stack size one the reader chooses.
 class THidThread {
 public:
-    using Target = std::function<void(THidThread* sender, std::uint8_t reportId, const THidData& data)>;
+    using Target = std::function<void(THidThread* sender, std::uint8_t reportId, const THidData& data,
+                                      std::size_t length)>;
 
     // A read that waits no longer than this sees a stop request in time.
     static constexpr int READ_TIMEOUT_MS = 50;
@@ -136,7 +137,8 @@ public:
 
     std::function<void(THidDevice* sender)> OnDisconnect;
     // Every input report, on the user-interface thread, in the order read.
-    std::function<void(THidDevice* sender, std::uint8_t ReportId, THidData Data)> OnHidData;
+    // Length: the data bytes the report carried (the rest of Data is 0).
+    std::function<void(THidDevice* sender, std::uint8_t ReportId, THidData Data, std::size_t Length)> OnHidData;
 
     THidDevices* HidDevices() const { return FHIDDEVICES; }
     void SETHIDDEVICES(THidDevices* list);
@@ -164,7 +166,7 @@ public:
     // Run by the device list after each rescan.
     void DEVICELISTCHANGE();
     // The readers' hand-off target.
-    void NEWHIDDATA(THidThread* SENDER, std::uint8_t REPORTID, const THidData& DATA);
+    void NEWHIDDATA(THidThread* SENDER, std::uint8_t REPORTID, const THidData& DATA, std::size_t LENGTH);
     // Report lengths of a listed interface; raises as CONNECT does.
     platform::HidReportLengths GETCAPABILITIES(std::uint16_t DEVICENR);
 

@@ -120,7 +120,7 @@ TEST_F(LoopPacing, KeepsTheCycleTimeReadAtItsStartWhateverTheWorkTakes)
     SlowLink slow(clock);
     HAL::SET_LINK(&slow);
     PacedLoop paced(clock, [](int elapsed) {
-        if (elapsed == 100)
+        if (elapsed >= 100)
             SET_PARAM("Cycle_Time", "50");  // no effect on a running loop
         if (elapsed >= 300)
             CONTR_RUNNING = false;
@@ -136,7 +136,7 @@ TEST_F(LoopPacing, KeepsTheCycleTimeReadAtItsStartWhateverTheWorkTakes)
 TEST_F(LoopPacing, SendsTheWatchdogEveryWdTimerReadAtEachRestart)
 {
     PacedLoop paced(clock, [](int elapsed) {
-        if (elapsed == 1200)
+        if (elapsed >= 1200)
             SET_PARAM("WD_Timer", "500");  // read at the next restart, at 2000
         if (elapsed >= 2600)
             CONTR_RUNNING = false;
@@ -158,11 +158,16 @@ TEST_F(LoopPacing, SendsTheWatchdogEveryWdTimerReadAtEachRestart)
 
 TEST_F(LoopPacing, EndsAfterTheCycleInWhichItWasClosedWithAZeroSpeedFrame)
 {
-    PacedLoop paced(clock, [](int elapsed) {
-        if (elapsed == 5)
+    bool moved = false, closed = false;
+    PacedLoop paced(clock, [&](int elapsed) {
+        if (!moved && elapsed >= 5) {
+            moved = true;
             MANUAL.modify([](ManualMotion& m) { m.HMV = 500; });
-        if (elapsed == 25)
+        }
+        if (!closed && elapsed >= 25) {
+            closed = true;
             CONTR_RUNNING = false;  // during the wait of the third cycle
+        }
     });
     paced.run();
 

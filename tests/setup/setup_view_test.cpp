@@ -5,6 +5,7 @@
 #include "board/control.h"
 #include "board/hal.h"
 #include "core/params.h"
+#include "setup/setup_flow.h"
 #include "setup/setup_view.h"
 #include "tests/setup/wizard_folders.h"
 #include "tests/support/fake_sound.h"
@@ -145,7 +146,7 @@ TEST_F(Wizard, ClosingByTheTitleBarEndsTheRunAsCancelDoes)
     EXPECT_EQ(wizard->step(), STEP_DONE);
     EXPECT_EQ(wizard->modalResult(), RESULT_CANCEL);
     EXPECT_TRUE(pad->isVisible()) << "the pad stays, as with Cancel";
-    EXPECT_FALSE(wizard->takeCompletedRun());
+    EXPECT_FALSE(setup_flow::takeFinishedRun(*wizard));
 }
 
 TEST_F(Wizard, TheLastOkHidesWizardAndPadAndTheRunIsCompletedOnce)
@@ -161,10 +162,10 @@ TEST_F(Wizard, TheLastOkHidesWizardAndPadAndTheRunIsCompletedOnce)
     EXPECT_FALSE(pad->isVisible());
     EXPECT_EQ(wizard->step(), STEP_DONE);
     EXPECT_EQ(wizard->modalResult(), RESULT_OK);
-    EXPECT_TRUE(wizard->takeCompletedRun());
+    EXPECT_TRUE(setup_flow::takeFinishedRun(*wizard));
     EXPECT_EQ(wizard->step(), STEP_IDLE);
     EXPECT_EQ(wizard->modalResult(), RESULT_NONE);
-    EXPECT_FALSE(wizard->takeCompletedRun());
+    EXPECT_FALSE(setup_flow::takeFinishedRun(*wizard));
 }
 
 TEST_F(Wizard, CancelHidesTheWizardOnly)

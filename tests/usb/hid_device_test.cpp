@@ -32,7 +32,7 @@ protected:
         other = fake.add("/dev/hidraw1", 0x046D, 0xC52B);
         list.CHECKHIDDEVICES();
         dev.SETHIDDEVICES(&list);
-        dev.OnHidData = [this](THidDevice* s, std::uint8_t id, THidData d) {
+        dev.OnHidData = [this](THidDevice* s, std::uint8_t id, THidData d, std::size_t) {
             EXPECT_EQ(std::this_thread::get_id(), ui);
             received.push_back({s, id, d});
         };
@@ -318,7 +318,7 @@ TEST_F(HidDeviceTest, DestroyingAConnectionDropsItsPendingHandOverWithoutWaiting
     auto doomed = std::make_unique<THidDevice>();
     doomed->SETHIDDEVICES(&list);
     int delivered = 0;
-    doomed->OnHidData = [&](THidDevice*, std::uint8_t, THidData) { ++delivered; };
+    doomed->OnHidData = [&](THidDevice*, std::uint8_t, THidData, std::size_t) { ++delivered; };
     doomed->CONNECT(1);
     board->pushInput(frame(1));
     ASSERT_TRUE(waitUntil([] { return platform::pendingUiCalls() == 1; }, false));
@@ -425,7 +425,7 @@ TEST(HidDeviceOnSimulatedBoard, RequestAndReplyTravelThroughTheRealConnection)
     THidDevice dev;
     dev.SETHIDDEVICES(&list);
     std::vector<THidData> replies;
-    dev.OnHidData = [&](THidDevice*, std::uint8_t, THidData d) { replies.push_back(d); };
+    dev.OnHidData = [&](THidDevice*, std::uint8_t, THidData d, std::size_t) { replies.push_back(d); };
     dev.CONNECT(1);
 
     EXPECT_TRUE(dev.SENDDATA(0, THidData{0xF0, 0, 0, 0, 0, 0, 0, 0xF4}));  // power request

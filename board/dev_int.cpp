@@ -1,0 +1,313 @@
+#include "board/dev_int.h"
+
+#include "board/control.h"
+#include "board/frames.h"
+#include "core/Signals.h"
+#include "core/params.h"
+#include "core/text.h"
+#include "core/translate.h"
+#include "core/utils.h"
+#include "platform/dialogs.h"
+#include "platform/form_activation.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+constexpr const char* kErrorTitle = "orla_setup";
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+std::string hex4(std::uint32_t v)
+{
+    static const char* digits = "0123456789ABCDEF";
+    std::string s;
+    do {
+        s.insert(s.begin(), digits[v & 15]);
+        v >>= 4;
+    } while (v);
+    while (s.size() < 4)
+        s.insert(s.begin(), '0');
+    return s;
+}
+
+// "%4d": right-aligned in four places.
+std::string width4(std::int32_t v)
+{
+    std::string s = text::decimal(v);
+    while (s.size() < 4)
+        s.insert(s.begin(), ' ');
+    return s;
+}
+
+}  // namespace
+
+void Tdev_int::Link::writeIfConnected(const HAL::Frame& frame)
+{
+    THidData data{};
+    std::copy(frame.begin(), frame.end(), data.begin());
+    device_->SENDDATA_GATED(0, data, [] { return true; });
+}
+
+Tdev_int::Tdev_int(QWidget* parent)
+    : QWidget(parent, Qt::Window), HidDevices1(new THidDevices(this)), HidDevice1(new THidDevice(this)),
+      link_(HidDevice1)
+{
+    setObjectName("dev_int");
+    setWindowTitle("dev_int");
+    resize(330, 220);
+
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName("ComboBox1");
+    ComboBox1->setGeometry(10, 10, 310, 26);
+    B_Connect = new QPushButton("Connect", this);
+    B_Connect->setObjectName("B_Connect");
+    B_Connect->setGeometry(10, 44, 150, 28);
+    Button1 = new QPushButton("Button1", this);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(170, 44, 150, 28);
+
+    const auto row = [this](const char* labelName, const char* caption, const char* editName, int left, int top,
+                            QLabel*& label, QLineEdit*& edit) {
+        label = new QLabel(caption, this);
+        label->setObjectName(labelName);
+        label->setGeometry(left, top, 70, 24);
+        edit = new QLineEdit(this);
+        edit->setObjectName(editName);
+        edit->setReadOnly(true);
+        edit->setGeometry(left + 72, top, 80, 24);
+    };
+    row("L_pos_R", "Position", "E_Pos_R", 10, 84, L_pos_R, E_Pos_R);
+    row("L_pos_D", "Position", "E_pos_D", 170, 84, L_pos_D, E_pos_D);
+    row("L_An1_R", "RA Motor", "E_An1_R", 10, 114, L_An1_R, E_An1_R);
+    row("L_an1_D", "Dec Motor", "E_An1_D", 170, 114, L_an1_D, E_An1_D);
+
+    const auto box = [this](const char* name, const char* caption, int left, int top) {
+        auto* c = new QCheckBox(caption, this);
+        c->setObjectName(name);
+        c->setGeometry(left, top, 75, 24);
+        // Shows the board's inputs; the operator cannot change them.
+        c->setAttribute(Qt::WA_TransparentForMouseEvents);
+        c->setFocusPolicy(Qt::NoFocus);
+        return c;
+    };
+    Left_button = box("Left_button", "Left", 10, 150);
+    Up_button = box("Up_button", "Up", 90, 150);
+    Down_button = box("Down_button", "Down", 170, 150);
+    Right_button = box("Right_button", "Right", 250, 150);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(10);
+
+    QObject::connect(B_Connect, &QPushButton::clicked, this, [this] { B_ConnectClick(); });
+    QObject::connect(Button1, &QPushButton::clicked, this, [this] { HidDevices1DeviceChange(); });
+    QObject::connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    platform::onFormActivate(this, [this] { FormActivate(); });
+
+    HidDevice1->SETHIDDEVICES(HidDevices1);
+    // Installed once: no report reaches it before a connect.
+    HidDevice1->OnHidData = [this](THidDevice* s, std::uint8_t id, THidData d, std::size_t n) {
+        HidDevice1HidData(s, id, d, n);
+    };
+    HidDevice1->OnDisconnect = [](THidDevice*) { CONTROL::BOARD_DISCONNECTED(); };
+    HAL::SET_LINK(&link_);
+    HidDevices1->OnDeviceChange = [this](THidDevices*) { HidDevices1DeviceChange(); };
+    HidDevices1DeviceChange();
+    Timer1->start();
+}
+
+Tdev_int::~Tdev_int()
+{
+    Timer1->stop();
+    HAL::SET_LINK(nullptr);
+    HidDevices1->OnDeviceChange = nullptr;
+}
+
+void Tdev_int::FormActivate()
+{
+    LANGUAGE::SETALL(this);
+    LANGUAGE::SETMULTI(CONN_B, B_Connect);
+    setCaption(NEW_CONNECT ? 1 : 0);
+}
+
+bool Tdev_int::captionIs(int which) const
+{
+    return B_Connect->text() == qs(CONN_B[static_cast<std::size_t>(which)]);
+}
+
+void Tdev_int::setCaption(int which) { B_Connect->setText(qs(CONN_B[static_cast<std::size_t>(which)])); }
+
+void Tdev_int::HidDevices1DeviceChange()
+{
+    ComboBox1->clear();
+    boards_.clear();
+    HidDevices1->CHECKHIDDEVICES();
+    const std::uint16_t count = HidDevices1->GETNUMBEROFHIDDEVICES();
+    const std::int32_t vendor = GET_IPARAM("USB_Vendor_ID");
+    for (std::uint16_t d = 1; d <= count; ++d) {
+        try {
+            const std::uint16_t vid = HidDevices1->GETVENDORID(d);
+            if (vid != vendor)
+                continue;
+            const std::string text = HidDevices1->GETPRODUCTSTRING(d) + " ver." +
+                                     HidDevices1->GETSERIALNUMBERSTRING(d) + " VID " + hex4(vid) + ":" +
+                                     hex4(HidDevices1->GETPRODUCTID(d));
+            ComboBox1->addItem(qs(text));
+            boards_.push_back({d, HidDevices1->GETDEVICEPATH(d)});
+        } catch (const EUSBException&) {
+            // A board whose strings cannot be read is left out.
+        }
+    }
+    ComboBox1->addItem(DUMMY_ENTRY);
+    ComboBox1->setCurrentIndex(ComboBox1->count() - 1);
+    RA_DEV = static_cast<std::int32_t>(boards_.size());
+
+    bool selected = false;
+    const std::string saved = GET_PARAM("USB_DEV");
+    for (std::size_t i = 0; i < boards_.size(); ++i) {
+        if (!saved.empty() && boards_[i].path == saved) {
+            ComboBox1->setCurrentIndex(static_cast<int>(i));
+            RA_DEV = boards_[i].number;
+            selected = true;
+        }
+    }
+    // A hidraw path carries no vendor id, but every board entry was listed
+    // because its vendor id is the one looked for: the last one wins.
+    if (!selected && !boards_.empty()) {
+        ComboBox1->setCurrentIndex(static_cast<int>(boards_.size() - 1));
+        RA_DEV = boards_.back().number;
+        selected = true;
+    }
+    if (selected)
+        setCaption(0);
+    B_ConnectClick();
+}
+
+std::uint16_t Tdev_int::selectedDevice() const
+{
+    const int index = ComboBox1->currentIndex();
+    if (index < 0 || static_cast<std::size_t>(index) >= boards_.size())
+        return 0;
+    // Numbers follow the platform's order, which a rescan may change; the
+    // path is what names the board.
+    const std::string& path = boards_[static_cast<std::size_t>(index)].path;
+    for (std::uint16_t d = 1; d <= HidDevices1->GETNUMBEROFHIDDEVICES(); ++d)
+        if (HidDevices1->GETDEVICEPATH(d) == path)
+            return d;
+    return 0;
+}
+
+void Tdev_int::B_ConnectClick()
+{
+    const bool dummySelected = ComboBox1->currentIndex() == ComboBox1->count() - 1;
+    if (captionIs(0) && dummySelected) {
+        SET_PARAM("USB_DEV", "dummy 1");
+        SIGNAL("Main_view", WM_DEMO_MESSAGE, 1);
+        HAL::DUMMY_SELECT = true;
+        try {
+            HidDevice1->DISCONNECT();
+        } catch (const std::exception&) {
+        }
+        setCaption(1);
+        NEW_CONNECT = true;
+    } else if (captionIs(0)) {
+        HAL::DUMMY_SELECT = false;
+        SIGNAL("Main_view", WM_DEMO_MESSAGE, 0);
+        try {
+            HidDevice1->CONNECT(selectedDevice());
+        } catch (const EUSBException& e) {
+            std::string text = e.what();
+            if (!e.reason().empty())
+                text += "\n" + e.reason();
+            platform::dialogs().message(kErrorTitle, text);
+            // The status line must not go on claiming a board.
+            SIGNAL("Main_view", WM_DEMO_MESSAGE, 1);
+            update();
+            return;
+        }
+        SET_PARAM("USB_DEV", HidDevice1->GETDEVICEPATH());
+        hide();
+        setCaption(1);
+        NEW_CONNECT = true;
+    } else {
+        setCaption(0);
+        HAL::DUMMY_SELECT = false;
+        try {
+            HidDevice1->DISCONNECT();
+        } catch (const std::exception&) {
+        }
+        SIGNAL("Main_view", WM_DEMO_MESSAGE, 1);
+    }
+    update();
+}
+
+void Tdev_int::Timer1Timer()
+{
+    if (!HAL::DUMMY_SELECT && !HidDevice1->GETCONNECTED())
+        setCaption(0);
+    PROCESS();
+    E_An1_R->setText(qs(width4(HAL::AN_MOT_R)));
+    E_An1_D->setText(qs(width4(HAL::AN_MOT_D)));
+    E_Pos_R->setText(qs(text::decimal(HAL::TEL_RA)));
+    E_pos_D->setText(qs(text::decimal(HAL::TEL_DEC)));
+    const std::uint8_t in = inputBits();
+    Left_button->setChecked(in & 1);
+    Right_button->setChecked(in & 8);
+    Up_button->setChecked(in & 2);
+    Down_button->setChecked(in & 4);
+    if (captionIs(0))
+        show();
+}
+
+std::uint8_t Tdev_int::inputBits() const
+{
+    // The last frame's bits stay in the board values after an unplug; a key
+    // held then must not keep the mount slewing.
+    return HidDevice1->GETCONNECTED() ? HAL::DIG_IN_R.load() : std::uint8_t{0};
+}
+
+void Tdev_int::GET_BUTTONS(bool& UP, bool& DOWN, bool& LEFT, bool& RIGHT, bool& TRACK, bool& POINT, bool& STOP,
+                           bool& POWER, std::int32_t& SPEED) const
+{
+    const std::uint8_t in = inputBits();
+    LEFT = in & 1;
+    UP = in & 2;
+    DOWN = in & 4;
+    RIGHT = in & 8;
+    TRACK = POINT = STOP = false;
+    POWER = true;
+    SPEED = 1;
+}
+
+void Tdev_int::PROCESS()
+{
+    bool up, down, left, right, track, point, stop, power;
+    std::int32_t speed;
+    GET_BUTTONS(up, down, left, right, track, point, stop, power, speed);
+    const std::int32_t mask = (point ? BPOINT : 0) | (track ? BTRACK : 0) | (stop ? BSTOP : 0) | (up ? BUP : 0) |
+                              (down ? BDOWN : 0) | (left ? BLEFT : 0) | (right ? BRIGHT : 0);
+    if (power != POWER_STATE) {
+        SIGNAL("Control", WM_POWER_MESSAGE, BOOLTOINT(power));
+        POWER_STATE = power;
+    }
+    if (mask != PREV_PROC_STATE) {
+        auto rec = std::make_shared<THWdata>();
+        rec->BUTTONS = mask;
+        rec->SPEED = speed;
+        SIGNAL("Control", WM_BUTTON_MESSAGE, rec);
+        PREV_PROC_STATE = mask;
+    }
+}
+
+void Tdev_int::init() { HAL::DEV_INIT_CALIBRATION(); }
+
+void Tdev_int::HidDevice1HidData(THidDevice*, std::uint8_t, const THidData& Data, std::size_t Length)
+{
+    HAL::DECODE(Data.data(), Length);
+}

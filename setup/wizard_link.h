@@ -1,0 +1,38 @@
+#pragma once
+// What the main window needs of the set-up wizard: its window, the step it
+// is at, how its last run ended and the two gear correction factors it
+// measured. The wizard (or an adapter over its unit variables) implements it;
+// everything here runs on the user-interface thread.
+
+#include <cstdint>
+
+class QWidget;
+
+namespace setup {
+
+class SetupWizardLink {
+public:
+    // How a run ended, as the wizard's OK and Cancel buttons record it.
+    enum : std::int32_t { NoResult = 0, ResultOk = 1, ResultCancel = 2 };
+    // The steps the main window sets or looks for.
+    enum : std::int32_t { StepIdle = 0, StepDirections = 1, StepGears = 5, StepFinished = 10 };
+
+    virtual ~SetupWizardLink() = default;
+
+    // The wizard's window; the main window places, shows and activates it,
+    // and its activation prepares the step.
+    virtual QWidget* window() = 0;
+    // The step (0 idle, 1 to 8 running, 10 finished or cancelled).
+    virtual std::int32_t step() const = 0;
+    virtual void setStep(std::int32_t step) = 0;
+    // How the last run ended: NoResult, ResultOk or ResultCancel.
+    virtual std::int32_t modalResult() const = 0;
+    virtual void setModalResult(std::int32_t result) = 0;
+    // Raw counts moved during the operator's half turn of each axis divided
+    // by half a 24-bit turn (2^23): 1.0 when the board's gear is right; 0.0
+    // until a run has measured it.
+    virtual double raFactor() const = 0;
+    virtual double deFactor() const = 0;
+};
+
+}  // namespace setup

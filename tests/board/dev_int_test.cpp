@@ -1,0 +1,229 @@
+// The device window against the fake HID backend and the simulated board,
+// through the real connection and reader thread.
+
+#include "board/control.h"
+#include "board/dev_int.h"
+#include "board/frames.h"
+#include "core/params.h"
+#include "core/system_init.h"
+#include "tests/support/bus_recorder.h"
+#include "tests/support/fake_dialogs.h"
+#include "tests/support/fake_hid.h"
+#include "tests/support/sim_board_interface.h"
+#include "tests/support/wait.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <list>
+#include <memory>
+
+namespace {
+
+using testing_support::BusRecorder;
+using testing_support::SimBoard;
+using testing_support::SimBoardInterface;
+using testing_support::waitUntil;
+
+class DeviceWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CLEAR_HANDLES();
+        PARAM_CLEAR();
+        system_init::INIT_PARAM();
+        HAL::RESET_BOARD_VALUES();
+        HAL::DUMMY_SELECT = false;
+        CONTROL::POWER_ON = false;
+        main.listenAs("Main_view");
+        control.listenAs("Control");
+    }
+    void TearDown() override
+    {
+        window.reset();
+        CLEAR_HANDLES();
+    }
+
+    SimBoard& newBoard() { return boards.emplace_back(); }
+    std::shared_ptr<SimBoardInterface> addBoard(SimBoard& b, const std::string& path, std::uint16_t pid = 0x0001)
+    {
+        auto i = fake.add<SimBoardInterface>(b, path);
+        i->productId = pid;
+        return i;
+    }
+    void open()
+    {
+        window = std::make_unique<Tdev_int>();
+        QCoreApplication::processEvents();
+    }
+    std::vector<std::int64_t> demo()
+    {
+        QCoreApplication::processEvents();
+        return main.params(WM_DEMO_MESSAGE);
+    }
+    std::vector<std::string> entries() const
+    {
+        std::vector<std::string> out;
+        for (int i = 0; i < window->ComboBox1->count(); ++i)
+            out.push_back(window->ComboBox1->itemText(i).toStdString());
+        return out;
+    }
+    std::vector<std::int32_t> buttonMasks()
+    {
+        QCoreApplication::processEvents();
+        std::vector<std::int32_t> out;
+        for (const auto& m : control.received)
+            if (m.number == WM_BUTTON_MESSAGE)
+                out.push_back(m.hw->BUTTONS);
+        return out;
+    }
+    // One tick after the reader handed the board's next encoder frame over.
+    void tickAfterFrame(SimBoard& b)
+    {
+        b.step();
+        ASSERT_TRUE(waitUntil([&] { return HAL::POS_RECEIVED.load() && HAL::DIG_IN_R == b.handBits.load(); }));
+        window->Timer1Timer();
+        QCoreApplication::processEvents();
+    }
+
+    // Before the backend: its interfaces refer to them until it is gone.
+    std::list<SimBoard> boards;
+    testing_support::FakeHidBackend fake;
+    testing_support::FakeDialogs boxes;
+    BusRecorder main, control;
+    std::unique_ptr<Tdev_int> window;
+};
+
+TEST_F(DeviceWindow, NoBoardSelectsTheDummyDevice)
+{
+    fake.add("/dev/hidraw0", 0x1234, 0x5678);  // another vendor's device
+    open();
+    EXPECT_EQ(entries(), std::vector<std::string>{"dummy usb device 1"});
+    EXPECT_TRUE(HAL::DUMMY_SELECT);
+    EXPECT_FALSE(window->HidDevice1->GETCONNECTED());
+    EXPECT_EQ(demo(), std::vector<std::int64_t>{1});
+    EXPECT_EQ(window->B_Connect->text(), "Disconnect");
+    window->Timer1Timer();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->E_An1_R->text(), "   0");
+    HAL::MOVE(-250, 7);
+    window->Timer1Timer();
+    EXPECT_EQ(window->E_An1_R->text(), "-250");
+    EXPECT_EQ(window->E_An1_D->text(), "   7");
+}
+
+TEST_F(DeviceWindow, OneBoardIsListedConnectedAndTheWindowHides)
+{
+    SimBoard& board = newBoard();
+    addBoard(board, "/dev/hidraw3", 0x00AF);
+    open();
+    EXPECT_EQ(entries(), (std::vector<std::string>{"Tarnel2 ver.0001 VID 04D8:00AF", "dummy usb device 1"}));
+    EXPECT_TRUE(window->HidDevice1->GETCONNECTED());
+    EXPECT_FALSE(HAL::DUMMY_SELECT);
+    EXPECT_EQ(demo(), std::vector<std::int64_t>{0});
+    EXPECT_FALSE(window->isVisible());
+
+    // Frames travel both ways through the connection.
+    HAL::SEND_POWER_REQUEST();
+    ASSERT_TRUE(waitUntil([] { return HAL::HW_CONFIG_RECEIVED == 0xF4u; }));
+    EXPECT_EQ(HAL::HW_MOTOR_POWER, 12000);
+}
+
+TEST_F(DeviceWindow, OfTwoBoardsTheLastIsConnectedAndAHandChoiceIsHonoured)
+{
+    SimBoard& first = newBoard();
+    SimBoard& second = newBoard();
+    addBoard(first, "/dev/hidraw1", 0x0001);
+    addBoard(second, "/dev/hidraw2", 0x0002);
+    open();
+    EXPECT_EQ(window->HidDevice1->GETDEVICEPATH(), "/dev/hidraw2");
+
+    window->B_ConnectClick();  // disconnect
+    window->ComboBox1->setCurrentIndex(0);
+    window->B_ConnectClick();
+    EXPECT_EQ(window->HidDevice1->GETDEVICEPATH(), "/dev/hidraw1") << "the entry the operator chose";
+    EXPECT_EQ(demo(), (std::vector<std::int64_t>{0, 1, 0}));
+}
+
+TEST_F(DeviceWindow, AFailedConnectIsShownAndDoesNotClaimABoard)
+{
+    SimBoard& board = newBoard();
+    addBoard(board, "/dev/hidraw0")->lengthsFail = true;
+    open();
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Could not open device 1\nthe report lengths cannot be read");
+    EXPECT_EQ(demo(), (std::vector<std::int64_t>{0, 1}));
+    EXPECT_FALSE(window->HidDevice1->GETCONNECTED());
+    EXPECT_EQ(window->B_Connect->text(), "Connect");
+    window->Timer1Timer();
+    EXPECT_TRUE(window->isVisible()) << "shown, so the operator can try again";
+}
+
+TEST_F(DeviceWindow, UnplugAndReplug)
+{
+    SimBoard& board = newBoard();
+    auto node = addBoard(board, "/dev/hidraw0");
+    open();
+    ASSERT_TRUE(window->HidDevice1->GETCONNECTED());
+    CONTROL::POWER_ON = true;
+
+    node->unplug();
+    fake.remove(node);
+    fake.fireChange();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->HidDevice1->GETCONNECTED());
+    EXPECT_FALSE(CONTROL::POWER_ON) << "no power lamp without a board";
+    EXPECT_EQ(demo(), (std::vector<std::int64_t>{0, 1}));
+    window->Timer1Timer();
+    EXPECT_TRUE(window->isVisible());
+
+    // The next change finds no board either: the dummy device is selected.
+    fake.fireChange();
+    QCoreApplication::processEvents();
+    SimBoard& again = newBoard();
+    addBoard(again, "/dev/hidraw5");
+    fake.fireChange();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->HidDevice1->GETCONNECTED());
+    EXPECT_EQ(window->HidDevice1->GETDEVICEPATH(), "/dev/hidraw5");
+    EXPECT_FALSE(HAL::DUMMY_SELECT);
+    EXPECT_EQ(demo().back(), 0);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(DeviceWindow, HandControllerBitsBecomeButtonMessages)
+{
+    SimBoard& board = newBoard();
+    addBoard(board, "/dev/hidraw0");
+    open();
+    window->Timer1Timer();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(control.params(WM_POWER_MESSAGE), std::vector<std::int64_t>{1});
+
+    for (int bits : {0x02, 0x02, 0x03, 0x00, 0xF0, 0x0C}) {
+        board.handBits = static_cast<std::uint8_t>(bits);
+        tickAfterFrame(board);
+    }
+    EXPECT_EQ(buttonMasks(), (std::vector<std::int32_t>{BUP, BUP | BLEFT, 0, BDOWN | BRIGHT}));
+    EXPECT_EQ(control.params(WM_POWER_MESSAGE).size(), 1u) << "posted at the first tick only";
+    for (const auto& m : control.received) {
+        if (m.number == WM_BUTTON_MESSAGE) {
+            EXPECT_EQ(m.hw->SPEED, 1);
+        }
+    }
+    EXPECT_TRUE(window->Down_button->isChecked());
+    EXPECT_EQ(window->E_Pos_R->text(), "0");
+
+    // A key held when the board goes away is released.
+    window->B_ConnectClick();
+    window->Timer1Timer();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(buttonMasks().back(), 0);
+}
+
+}  // namespace
