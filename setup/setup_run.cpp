@@ -226,13 +226,26 @@ void SetupRun::tick()
         VROT = 0.0;
         HROT = 0.0;
         break;
-    case STEP_DEC_TURN: decAnimation(); break;
+    case STEP_DEC_TURN: {
+        animate(VROT, 0.0, 1.0, 25, 10);
+        std::int32_t ra = 0, de = 0;
+        mount_.readHardware(ra, de);
+        follow(de);
+        break;
+    }
     case STEP_RA_START:
         VROT = 1.0;
         HROT = -0.5;
         DELAY = 0;
         break;
-    case STEP_RA_TURN: raAnimation(); break;
+    case STEP_RA_TURN: {
+        VROT = 1.0;
+        animate(HROT, -0.5, 0.55, 100, 25);
+        std::int32_t ra = 0, de = 0;
+        mount_.readHardware(ra, de);
+        follow(ra);
+        break;
+    }
     default: break;
     }
 }
@@ -332,39 +345,25 @@ void SetupRun::verticalStep(double dv, std::int32_t vmv)
 
 void SetupRun::directionsLearnt() { requestConfiguration(flagsNow()); }
 
-void SetupRun::decAnimation()
+// The angle climbs by 0.01 a tick until it passes `end`, rests there until
+// `rest` ticks of the pause are left, and rests those at `start`.
+void SetupRun::animate(double& angle, double start, double end, std::int32_t pause, std::int32_t rest)
 {
-    if (DELAY == 10)
-        VROT = 0.0;
+    if (DELAY == rest)
+        angle = start;
     if (DELAY > 0) {
         --DELAY;
     } else {
-        VROT += 0.01;
-        if (VROT > 1.0)
-            DELAY = 25;
+        angle += 0.01;
+        if (angle > end)
+            DELAY = pause;
     }
-    std::int32_t ra = 0, de = 0;
-    mount_.readHardware(ra, de);
-    turned_ += countStep(lastCount_, de);
-    lastCount_ = de;
 }
 
-void SetupRun::raAnimation()
+void SetupRun::follow(std::int32_t count)
 {
-    VROT = 1.0;
-    if (DELAY == 25)
-        HROT = -0.5;
-    if (DELAY > 0) {
-        --DELAY;
-    } else {
-        HROT += 0.01;
-        if (HROT > 0.55)
-            DELAY = 100;
-    }
-    std::int32_t ra = 0, de = 0;
-    mount_.readHardware(ra, de);
-    turned_ += countStep(lastCount_, ra);
-    lastCount_ = ra;
+    turned_ += countStep(lastCount_, count);
+    lastCount_ = count;
 }
 
 void SetupRun::sendReferencePoint()
@@ -407,7 +406,7 @@ void SetupRun::ok()
         break;
     case STEP_DEC_TURN:
         mount_.readHardware(NEW_RA, NEW_DE);
-        turned_ += countStep(lastCount_, NEW_DE);
+        follow(NEW_DE);
         DE_DIFF = static_cast<double>(turned_) / kHalfTurnCounts;
         HROT = -0.45;
         STATE = STEP_RA_START;
@@ -427,7 +426,7 @@ void SetupRun::ok()
         timer_ = false;
         STATE = STEP_DONE;
         mount_.readHardware(NEW_RA, NEW_DE);
-        turned_ += countStep(lastCount_, NEW_RA);
+        follow(NEW_RA);
         RA_DIFF = static_cast<double>(turned_) / kHalfTurnCounts;
         ModalResult = RESULT_OK;
         endRun();

@@ -168,8 +168,9 @@ private:
     void referenceStep(double dh, double dv);
     void horizontalStep(double dh, double dv, std::int64_t hmv, std::int32_t vmv);
     void verticalStep(double dv, std::int32_t vmv);
-    void decAnimation();
-    void raAnimation();
+    void animate(double& angle, double start, double end, std::int32_t pause, std::int32_t rest);
+    // Adds the counts the measured axis moved since the last reading.
+    void follow(std::int32_t count);
     void sendReferencePoint();
     void swapFound();
     void directionsLearnt();

@@ -36,9 +36,7 @@ protected:
     void SetUp() override
     {
         ControlStand::SetUp();
-        LANGUAGE::CLEAR();
-        winsize::RELEASE_SCALING();
-        platform::resetFormActivation();
+        main_view_testing::freshWindows();
         cwd_ = std::filesystem::current_path();
         std::filesystem::current_path(home.path());  // where "orla_setup.ini" is looked for
         board.countsPerSpeedUnit = 100;  // the fast speed turns 10000 counts a cycle
@@ -64,8 +62,7 @@ protected:
         ctrl.reset();
         view.reset();
         ControlStand::TearDown();
-        LANGUAGE::CLEAR();
-        winsize::RELEASE_SCALING();
+        main_view_testing::freshWindows();
         std::filesystem::current_path(cwd_);
     }
 
@@ -87,6 +84,17 @@ protected:
         startLoop();
         view->ONDEMO(0);  // the device window connected the board
         periods(5);
+    }
+
+    // Init, the encoder pulses answered, and the wizard opened by the main
+    // window and given the focus.
+    void initUntilTheWizardIsOpen(std::function<void(TForm1&)> answer = [](TForm1& f) { f.B_Start->click(); })
+    {
+        whenPulsesAsked(std::move(answer));
+        view->B_Init->click();
+        ASSERT_TRUE(periodsUntil([&] { return setup->isVisible(); }, 50));
+        periods(3);
+        setup->FormActivate();
     }
 
     // One control period: the loop's cycle, the board moving, its reports
@@ -170,20 +178,16 @@ TEST_F(WholeSetUp, IncrementalSetUpOfACrossedReversedMountFromInitToSave)
     connect(true, true, false, true, true);
     ASSERT_TRUE(CONTROL::POWER_ON);
 
-    whenPulsesAsked([](TForm1& f) {
+    initUntilTheWizardIsOpen([](TForm1& f) {
         f.edt_DE_enc->setText("4096");
         f.B_Start->click();
     });
-    view->B_Init->click();
-    ASSERT_TRUE(periodsUntil([&] { return setup->isVisible(); }, 50));
     EXPECT_TRUE(pulsesAsked);
     for (int code : {0xF4, 0xC2, 0x26, 0xA0, 0x92, 0x93})
         EXPECT_GE(sent(static_cast<std::uint8_t>(code)), 1u) << code;
-    periods(3);
     EXPECT_EQ(sent(0x27), 1u);
     EXPECT_EQ(board.encoderPulses(), (std::pair<std::int32_t, std::int32_t>{2048, 4096}));
     EXPECT_EQ(text(view->edt_RA_gear), "1000000");
-    setup->FormActivate();  // shown and given the focus by the main window
     ASSERT_TRUE(pad->isVisible());
     EXPECT_EQ(pad->x(), setup->x() + setup->frameGeometry().width() + 10);
     EXPECT_EQ(setup->step(), STEP_HORIZONTAL) << "the first tick took the reference where the mount stands";
@@ -317,11 +321,7 @@ TEST_F(WholeSetUp, CancelAfterTheDirectionsWereWrittenLeavesNothingChanged)
     // Dec motor reversed, encoders crossed.
     board.absoluteEncoders = false;
     connect(false, false, true, false, true);
-    whenPulsesAsked([](TForm1& f) { f.B_Start->click(); });
-    view->B_Init->click();
-    ASSERT_TRUE(periodsUntil([&] { return setup->isVisible(); }, 50));
-    periods(3);
-    setup->FormActivate();
+    initUntilTheWizardIsOpen();
     const SimBoard::Config before = board.config();
     const std::string raGear = text(view->edt_RA_gear), status0 = status();
     fastest();
@@ -351,10 +351,7 @@ TEST_F(WholeSetUp, ClosedByItsTitleBarItLearnsNothingMoreWhileThePadSlews)
 {
     board.absoluteEncoders = false;
     connect(true, false, false, false, false);
-    whenPulsesAsked([](TForm1& f) { f.B_Start->click(); });
-    view->B_Init->click();
-    ASSERT_TRUE(periodsUntil([&] { return setup->isVisible(); }, 50));
-    setup->FormActivate();
+    initUntilTheWizardIsOpen();
     fastest();
     hold(pad->Button2);
     periods(5);

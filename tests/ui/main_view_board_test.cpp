@@ -22,9 +22,7 @@ protected:
     void SetUp() override
     {
         ControlStand::SetUp();
-        LANGUAGE::CLEAR();
-        winsize::RELEASE_SCALING();
-        platform::resetFormActivation();
+        main_view_testing::freshWindows();
         control.listenAs("Control");
         makeView();  // registers over the stand's recorder
         CONTROL::SET_ENCODER_DIALOG(&form1);
@@ -38,8 +36,7 @@ protected:
     {
         view.reset();
         ControlStand::TearDown();
-        LANGUAGE::CLEAR();
-        winsize::RELEASE_SCALING();
+        main_view_testing::freshWindows();
     }
 
     std::string status() const { return view->L_Object->text().toStdString(); }

@@ -41,13 +41,19 @@ inline std::string dataDir()
     return d ? std::string(d) : std::string(".");
 }
 
+// The windows' shared state back to its start: language, scaling, activation.
+inline void freshWindows()
+{
+    LANGUAGE::CLEAR();
+    winsize::RELEASE_SCALING();
+    platform::resetFormActivation();
+}
+
 // Puts the program's shared state back to its start, before and after a test.
 inline void freshUi()
 {
     CLEAR_HANDLES();
-    LANGUAGE::CLEAR();
-    winsize::RELEASE_SCALING();
-    platform::resetFormActivation();
+    freshWindows();
 }
 
 // The window and its wiring; the test's own stand supplies the dialogs and
