@@ -161,9 +161,9 @@ void SetupRun::activate(const SetupTexts& texts)
     timer_ = true;
     texts_ = texts;
     ModalResult = RESULT_NONE;
+    // A negative range would count a mount that never moved as moved.
     const std::int64_t offset = std::int64_t{GET_IPARAM("Setup_Range")} * 3600;
-    MOVEOFFSET = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        offset, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    MOVEOFFSET = static_cast<std::int32_t>(std::clamp<std::int64_t>(offset, 0, std::numeric_limits<std::int32_t>::max()));
     if (!runActive_ && STATE >= STEP_REFERENCE && STATE <= STEP_RA_TURN)
         beginRun();
 

@@ -195,14 +195,25 @@ TEST_F(Run, ActivationPreparesTheStepAndReadsTheRange)
     EXPECT_EQ(run->VROT, 0.0);
     EXPECT_EQ(run->HROT, 0.0);
 
-    // A range that is no whole number reads 0, so any movement counts; one
-    // too large for arcseconds to hold is kept at the largest.
-    for (const auto& [range, offset] : {std::pair{"5.5", 0}, std::pair{"-1", -3600},
+    // A range that is no whole number reads 0, so any movement counts, and so
+    // does a negative one; one too large for arcseconds is kept at the largest.
+    for (const auto& [range, offset] : {std::pair{"5.5", 0}, std::pair{"-1", 0},
                                         std::pair{"2000000", 2147483647}}) {
         SET_PARAM("Setup_Range", range);
         run->activate(texts());
         EXPECT_EQ(run->MOVEOFFSET, offset) << range;
     }
+}
+
+TEST_F(Run, WithNoRangeAnyMovementCountsButStandingStillDoesNot)
+{
+    SET_PARAM("Setup_Range", "-2");
+    atStep2();
+    at(100000, 50000, 100, 0);
+    EXPECT_EQ(run->STATE, STEP_HORIZONTAL);
+    at(100000.5, 50000, 100, 0);
+    EXPECT_EQ(run->STATE, STEP_VERTICAL);
+    EXPECT_TRUE(CONTROL::RA_MOT_CCW);
 }
 
 TEST_F(Run, FirstMovementOfMoreThanADegreeTakesTheReference)
