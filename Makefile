@@ -5,7 +5,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test test-sanitize fuzz clean
+.PHONY: deps build run test test-sanitize fuzz screenshots clean
 
 deps:
 	@./scripts/deps.sh
@@ -27,6 +27,12 @@ test-sanitize: deps
 	cmake -S . -B build-tsan -G Ninja -DORLA_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-tsan -j $(JOBS)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threaded
+
+# Pictures of the main window, the pad and the device window, as an operator
+# sees them, under a virtual display: build/screenshots/*.png
+screenshots: build
+	xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS=$(CURDIR)/$(BUILD)/screenshots \
+		$(BUILD)/bin/orla_setup
 
 # The input-report decoder under libFuzzer (clang), for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60

@@ -9,9 +9,11 @@
 #include "setup/encoder_setup.h"
 #include "ui/main_view.h"
 #include "ui/manual.h"
+#include "ui/screenshots.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -90,6 +92,18 @@ int main(int argc, char** argv)
 
     closeOnSignals(mainView.get());
     mainView->show();
+    // A desktop without a window manager never activates it by itself, and
+    // the first activation is what starts the mount side.
+    mainView->activateWindow();
+    if (const QString shots = screenshots::folder(); !shots.isEmpty()) {
+        // Long enough for the first activation and the connect's messages.
+        QTimer::singleShot(1500, mainView.get(), [&, shots] {
+            devInt->move(mainView->x() + mainView->width() + 20, mainView->y());
+            manual->move(mainView->x(), mainView->y() + mainView->height() + 40);
+            screenshots::save(shots, {mainView.get(), manual.get(), devInt.get()});
+            mainView->close();
+        });
+    }
     const int result = QApplication::exec();
 
     // The loop has been told to stop by the main window's close; make sure of

@@ -1,0 +1,41 @@
+#!/bin/sh
+# Starts the real program under a virtual display, as an operator would on a
+# machine without a board: its window must appear with "Device not found",
+# and SIGTERM must end it cleanly within a few seconds.
+set -eu
+program=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home"
+mkdir -p "$HOME"
+cd "$work"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# 1. The screenshot run: the program saves its windows and closes as Exit does.
+xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS="$work/shots" \
+    timeout 30 "$program" || fail "the screenshot run exited with $?"
+grep -qx "windowTitle=Telescope control" "$work/shots/Main_View.txt" || fail "no window 'Telescope control'"
+grep -qx "L_Object=Device not found" "$work/shots/Main_View.txt" || fail "status is not 'Device not found'"
+grep -qx "Version=Version 1.4.0 by Loridan" "$work/shots/Main_View.txt" || fail "no version label"
+for w in Main_View F_Manual dev_int; do
+    [ -s "$work/shots/$w.png" ] || fail "no picture of $w"
+done
+
+# 2. SIGTERM closes the main window; the program must be gone soon after.
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    "$1" & pid=$!
+    i=0
+    until xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; do
+        i=$((i + 1)); [ $i -le 200 ] || { kill -KILL $pid; exit 11; }
+        sleep 0.05
+    done
+    kill -TERM $pid
+    i=0
+    while kill -0 $pid 2>/dev/null; do
+        i=$((i + 1)); [ $i -le 100 ] || { kill -KILL $pid; exit 12; }
+        sleep 0.05
+    done
+    wait $pid
+' sh "$program" || fail "SIGTERM run ended with $? (11: no window, 12: did not exit within 5 s)"
+echo "ok"

@@ -1,0 +1,56 @@
+#include "ui/screenshots.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextStream>
+
+namespace screenshots {
+
+QString folder() { return qEnvironmentVariable("ORLA_SCREENSHOTS"); }
+
+namespace {
+
+QString textOf(const QWidget* w)
+{
+    if (const auto* l = qobject_cast<const QLabel*>(w))
+        return l->text();
+    if (const auto* b = qobject_cast<const QAbstractButton*>(w))
+        return b->text();
+    if (const auto* e = qobject_cast<const QLineEdit*>(w))
+        return e->text();
+    return {};
+}
+
+}  // namespace
+
+void save(const QString& dir, const std::vector<QWidget*>& windows)
+{
+    QDir().mkpath(dir);
+    // Each window in turn, so each one's activation puts in its texts.
+    for (QWidget* w : windows) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+        QCoreApplication::processEvents();
+    }
+    for (QWidget* w : windows) {
+        const QString base = dir + "/" + w->objectName();
+        w->grab().save(base + ".png");
+        QFile f(base + ".txt");
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Text))
+            continue;
+        QTextStream out(&f);
+        out << "windowTitle=" << w->windowTitle() << "\n";
+        for (const QWidget* child : w->findChildren<QWidget*>()) {
+            const QString t = textOf(child);
+            if (!child->objectName().isEmpty() && !t.isEmpty())
+                out << child->objectName() << "=" << t << "\n";
+        }
+    }
+}
+
+}  // namespace screenshots
