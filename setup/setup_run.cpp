@@ -109,10 +109,10 @@ void SetupRun::restoreStart()
     setFlags(start_.flags);
     RA_DIFF = start_.raDiff;
     DE_DIFF = start_.deDiff;
-    queued_ = false;  // not yet handed over: simply never sent
-    if (wrote_) {
-        // The board has taken this run's configuration: it gets its own back.
-        // The frame is built from the parameters, which the loop then clears.
+    if (wrote_ || queued_) {
+        // The board has taken, or is still to take, a configuration since the
+        // run began: it gets the one it had instead. The frame is built from
+        // the parameters, which the loop then clears.
         requestConfiguration(start_.flags);
         return;
     }

@@ -397,6 +397,21 @@ TEST_F(Run, NothingIsLearntOrWrittenWhileTheLoopIsWriting)
     EXPECT_EQ(written(), Flags{}) << "the board gets its own configuration back";
 }
 
+TEST_F(Run, ARestoreStillWaitingIsNotLostToTheNextRunsCancel)
+{
+    atStep2();
+    at(100000, 50000 + 18001, 100, 0);  // the swap, handed over
+    run->cancel();                       // its undoing waits behind it
+    ASSERT_TRUE(run->configurationQueued());
+    startAt(STEP_REFERENCE);  // a new run, before the loop took either
+    run->cancel();
+    loopCycle();
+    run->pumpConfiguration();
+    loopCycle();
+    EXPECT_EQ(written(), Flags{});
+    EXPECT_EQ(flags(), Flags{});
+}
+
 TEST_F(Run, EveryOkSendsTheEastHorizonPointToTheControlWindow)
 {
     clock.setTime(21, 30, 0);
