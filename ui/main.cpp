@@ -7,6 +7,7 @@
 #include "platform/gui_bridge.h"
 #include "platform/system.h"
 #include "setup/encoder_setup.h"
+#include "setup/setup_view.h"
 #include "ui/main_view.h"
 #include "ui/manual.h"
 #include "ui/screenshots.h"
@@ -81,6 +82,7 @@ int main(int argc, char** argv)
     // Every window exists from here to the end; each creation runs to its end
     // before the next begins, in this order.
     auto mainView = std::make_unique<TMain_View>();
+    auto setup = std::make_unique<TSetup>();
     auto ctrl = std::make_unique<Tctrl>();
     auto devInt = std::make_unique<Tdev_int>();
     auto manual = std::make_unique<TF_Manual>();
@@ -89,6 +91,8 @@ int main(int argc, char** argv)
     mainView->setDeviceWindow(devInt.get());
     mainView->setManualPad(manual.get());
     mainView->setEncoderDialog(form1.get());
+    mainView->setWizard(setup.get());
+    setup->setPad(manual.get());
 
     closeOnSignals(mainView.get());
     mainView->show();
@@ -114,6 +118,7 @@ int main(int argc, char** argv)
     manual.reset();
     devInt.reset();
     ctrl.reset();
+    setup.reset();
     mainView.reset();
     return result;
 }
