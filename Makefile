@@ -40,7 +40,10 @@ fuzz: deps
 	mkdir -p build-fuzz/corpus
 	clang++ -std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
 		tests/fuzz/decode_fuzz.cpp board/frames.cpp -o build-fuzz/decode_fuzz
-	build-fuzz/decode_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 build-fuzz/corpus
+	@echo "fuzzing the decoder for $(FUZZ_SECONDS) s (log: build-fuzz/fuzz.log)"
+	@build-fuzz/decode_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 build-fuzz/corpus \
+		> build-fuzz/fuzz.log 2>&1 || { tail -40 build-fuzz/fuzz.log; exit 1; }
+	@tail -1 build-fuzz/fuzz.log
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz
