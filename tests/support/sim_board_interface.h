@@ -5,11 +5,7 @@
 
 #include "tests/support/fake_hid.h"
 
-// The board has a method named emit, which Qt's keyword macro would swallow.
-#pragma push_macro("emit")
-#undef emit
 #include "tests/support/sim_board.h"
-#pragma pop_macro("emit")
 
 #include <string>
 
