@@ -13,6 +13,7 @@
 #include "ui/screenshots.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -63,6 +64,25 @@ void closeOnSignals(QWidget* mainWindow)
     sigaction(SIGTERM, &sa, nullptr);
 }
 
+// Before the main window's own close handler stops the control loop, every
+// wait of another thread on this one is cancelled: a loop waiting for a box
+// to be answered could otherwise hold up the end of the program.
+class CancelWaitsOnClose final : public QObject {
+public:
+    explicit CancelWaitsOnClose(platform::UiBridge& bridge) : bridge_(bridge) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close)
+            bridge_.shutdown();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    platform::UiBridge& bridge_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -94,6 +114,8 @@ int main(int argc, char** argv)
     mainView->setWizard(setup.get());
     setup->setPad(manual.get());
 
+    CancelWaitsOnClose cancelWaits(bridge);
+    mainView->installEventFilter(&cancelWaits);
     closeOnSignals(mainView.get());
     mainView->show();
     // A desktop without a window manager never activates it by itself, and
@@ -112,8 +134,8 @@ int main(int argc, char** argv)
 
     // The loop has been told to stop by the main window's close; make sure of
     // it, and release every thread still waiting on this one.
-    CONTROL::CTRL_CLOSE();
     bridge.shutdown();
+    CONTROL::CTRL_CLOSE();
     form1.reset();
     manual.reset();
     devInt.reset();
