@@ -126,9 +126,9 @@ void CREATE_BACKUP()
     const std::string base =
         CONFIGPATH + (dot == std::string::npos ? std::string() : CONFIGFILE.substr(0, dot)) + ".old";
     for (int i = 9; i >= 1; --i) {
-        const std::string target = base + std::to_string(i);
+        const std::string target = base + text::decimal(i);
         sys.removeFile(target);
-        sys.renameFile(i == 1 ? base : base + std::to_string(i - 1), target);
+        sys.renameFile(i == 1 ? base : base + text::decimal(i - 1), target);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "board/control.h"
 #include "board/frames.h"
 #include "core/params.h"
+#include "core/text.h"
 #include "core/rounding.h"
 
 #include <cmath>
@@ -11,8 +12,6 @@ namespace setup_flow {
 namespace {
 
 using setup::SetupWizardLink;
-
-std::string decimal(std::int64_t v) { return std::to_string(v); }
 
 std::optional<std::int32_t> boardGear(std::string_view text)
 {
@@ -25,7 +24,7 @@ std::optional<std::int32_t> boardGear(std::string_view text)
 std::optional<std::string> correctedText(std::int32_t gear, double factor)
 {
     if (const std::optional<std::int64_t> g = correctedGear(gear, factor))
-        return decimal(*g);
+        return text::decimal(*g);
     return std::nullopt;
 }
 
@@ -34,8 +33,8 @@ std::optional<std::string> correctedText(std::int32_t gear, double factor)
 BoardConfig boardConfig()
 {
     BoardConfig c;
-    c.raGear = decimal(CONTROL::HW_RA_GEAR.load());
-    c.deGear = decimal(CONTROL::HW_DE_GEAR.load());
+    c.raGear = text::decimal(CONTROL::HW_RA_GEAR.load());
+    c.deGear = text::decimal(CONTROL::HW_DE_GEAR.load());
     c.raMotCcw = CONTROL::RA_MOT_CCW.load();
     c.raEncCcw = CONTROL::RA_ENC_CCW.load();
     c.deMotCcw = CONTROL::DE_MOT_CCW.load();

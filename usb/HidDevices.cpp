@@ -1,9 +1,10 @@
 #include "usb/HidDevices.h"
 
+#include "core/text.h"
+
 #include "platform/dialogs.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <thread>
 
@@ -18,16 +19,9 @@ constexpr int kWholeReport = 9;
 constexpr std::size_t kWriteBufferSize = 65;
 constexpr std::size_t kReaderStack = 4 * 1024 * 1024;
 
-std::string number(std::uint16_t n)
-{
-    char buf[8];
-    const auto r = std::to_chars(buf, buf + sizeof buf, n);
-    return std::string(buf, r.ptr);
-}
-
-std::string notAvailable(std::uint16_t n) { return "Device " + number(n) + " is not available."; }
-std::string couldNotOpen(std::uint16_t n) { return "Could not open device " + number(n); }
-std::string couldNotConnect(std::uint16_t n) { return "Could not connect to device " + number(n); }
+std::string notAvailable(std::uint16_t n) { return "Device " + text::decimal(n) + " is not available."; }
+std::string couldNotOpen(std::uint16_t n) { return "Could not open device " + text::decimal(n); }
+std::string couldNotConnect(std::uint16_t n) { return "Could not connect to device " + text::decimal(n); }
 
 }  // namespace
 
