@@ -11,6 +11,8 @@
 
 namespace CONTROL {
 
+// Both are the control window's own, user-interface thread only; the loop
+// never reads them.
 // The state to return to when the direction keys are released.
 extern std::int32_t SAVED_CONTROL_STATE;
 // The current object: the last point record received or made here.
