@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace angle_text {
 
@@ -85,8 +86,8 @@ std::string writeFields(const Fields& f, std::int32_t wholeWidth, char unit, cha
 
 // Units, minutes and seconds between the three marks, with the two places
 // where a fraction of the seconds may stand: inside the seconds field, or
-// after the closing mark ("12s.5"). Any failure gives 0.0.
-double readFields(std::string_view in, char unit, char minMark, char secMark)
+// after the closing mark ("12s.5"). Nothing when the text cannot be read.
+std::optional<double> readFields(std::string_view in, char unit, char minMark, char secMark)
 {
     std::string s = text::trimControl(in);
     double sign = 1.0;
@@ -98,27 +99,29 @@ double readFields(std::string_view in, char unit, char minMark, char secMark)
     constexpr auto npos = std::string_view::npos;
     const std::size_t pu = t.find(unit), pm = t.find(minMark), ps = t.find(secMark), pp = t.find('.');
     if (pu == npos || pm == npos || pm < pu)
-        return 0.0;
+        return std::nullopt;
     double units = 0.0, minutes = 0.0;
     if (!readNumber(t.substr(0, pu), units) || !readNumber(t.substr(pu + 1, pm - pu - 1), minutes))
-        return 0.0;
+        return std::nullopt;
     double v = units * 60.0 * 60.0 + minutes * 60.0;
     if (ps != npos) {
         double seconds = 0.0;
         if (ps < pm || !readNumber(t.substr(pm + 1, ps - pm - 1), seconds))
-            return 0.0;
+            return std::nullopt;
         v += seconds;
         if (pp != npos && pp > ps) {
             const std::string_view frac = t.substr(pp + 1, 80);
             double digits = 0.0;
             if (!readNumber(frac, digits))
-                return 0.0;
+                return std::nullopt;
             v += digits / std::pow(10.0, static_cast<double>(frac.size()));
         }
     }
     v *= sign;
     // Huge fields can overflow; the readers promise a number.
-    return std::isfinite(v) ? v : 0.0;
+    if (!std::isfinite(v))
+        return std::nullopt;
+    return v;
 }
 
 }  // namespace
@@ -148,13 +151,22 @@ std::string REALTOHOUR(double RA)
     return sign + writeFields(split(std::fabs(RA) / 360.0 * 24.0), 2, 'h', 'm', "s");
 }
 
-double DEGTOREAL(std::string_view DE) { return readFields(DE, 'd', '\'', '"'); }
+std::optional<double> READ_DEG(std::string_view DE) { return readFields(DE, 'd', '\'', '"'); }
 
-double HOURTOREAL(std::string_view RA)
+std::optional<double> READ_HOUR(std::string_view RA)
 {
-    const double v = readFields(RA, 'h', 'm', 's') / 24.0 * 360.0;
-    return std::isfinite(v) ? v : 0.0;
+    const auto seconds = readFields(RA, 'h', 'm', 's');
+    if (!seconds)
+        return std::nullopt;
+    const double v = *seconds / 24.0 * 360.0;
+    if (!std::isfinite(v))
+        return std::nullopt;
+    return v;
 }
+
+double DEGTOREAL(std::string_view DE) { return READ_DEG(DE).value_or(0.0); }
+
+double HOURTOREAL(std::string_view RA) { return READ_HOUR(RA).value_or(0.0); }
 
 bool CHECK_FORMAT(std::string_view STR, std::string_view FORMAT)
 {

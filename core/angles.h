@@ -4,6 +4,7 @@
 // Pure functions, safe on any thread.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,9 @@ std::string REALTOHOUR(double RA);
 // The readers never fail: a text they cannot read gives 0.0.
 double DEGTOREAL(std::string_view DE);
 double HOURTOREAL(std::string_view RA);
+// The same readers telling a text that cannot be read (nothing) from 0.
+std::optional<double> READ_DEG(std::string_view DE);
+std::optional<double> READ_HOUR(std::string_view RA);
 // True when STR fits a template of bracketed limits and separators, such as
 // "[23]h[59]m[59].[9]s"; "[-]" allows a minus sign in the fields after it.
 bool CHECK_FORMAT(std::string_view STR, std::string_view FORMAT);

@@ -3,8 +3,11 @@
 #include "platform/replaceable.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 namespace {
@@ -22,6 +25,37 @@ public:
         return QMessageBox::question(QApplication::activeWindow(), QString::fromStdString(title),
                                      QString::fromStdString(text),
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+
+    std::optional<std::string> openFile(const OpenFileRequest& request) override
+    {
+        QFileDialog d(QApplication::activeWindow(), QString::fromStdString(request.title),
+                      QString::fromStdString(request.folder));
+        d.setAcceptMode(QFileDialog::AcceptOpen);
+        d.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        d.setNameFilters(QString::fromStdString(request.filter).split(QStringLiteral(";;")));
+        return chosen(d);
+    }
+
+    std::optional<std::string> saveFile(const SaveFileRequest& request) override
+    {
+        QFileDialog d(QApplication::activeWindow(), QString::fromStdString(request.title));
+        d.setAcceptMode(QFileDialog::AcceptSave);
+        d.setFileMode(QFileDialog::AnyFile);
+        d.setOption(QFileDialog::DontConfirmOverwrite);
+        d.setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
+        if (!request.proposedName.empty())
+            d.selectFile(QString::fromStdString(request.proposedName));
+        return chosen(d);
+    }
+
+private:
+    static std::optional<std::string> chosen(QFileDialog& d)
+    {
+        if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+            return std::nullopt;
+        // The file system's own bytes, as the program opens them.
+        return QFile::encodeName(d.selectedFiles().front()).toStdString();
     }
 };
 

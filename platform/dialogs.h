@@ -2,9 +2,27 @@
 // The boxes the program shows to the operator. Tests install a recording fake
 // (setDialogs), so no test ever blocks on a real box.
 
+#include <optional>
 #include <string>
 
 namespace platform {
+
+// What a file dialog is asked for. Filters are in the toolkit's form:
+// "Preselect list (*.psl);;All (*)".
+struct OpenFileRequest {
+    std::string title;
+    std::string filter;
+    std::string folder;       // the folder it starts in; empty for the toolkit's choice
+    bool mustExist = true;    // false: a typed name of a file that does not exist is taken too
+};
+
+struct SaveFileRequest {
+    std::string title;
+    std::string proposedName;   // path or name shown at the start; may be empty
+    std::string defaultSuffix;  // added to a chosen name without one, without the "."
+    // No filter and no question before an existing file is replaced: the
+    // list windows write over the file the operator names.
+};
 
 class OperatorDialogs {
 public:
@@ -14,6 +32,9 @@ public:
     virtual void message(const std::string& title, const std::string& text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
+    // The path the operator chose; nothing when the dialog was cancelled.
+    virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
+    virtual std::optional<std::string> saveFile(const SaveFileRequest& request) = 0;
 };
 
 // The service in force: the Qt boxes unless a test installed another. The Qt

@@ -39,4 +39,50 @@ void FakeDialogs::answer(bool yes)
     yes_ = yes;
 }
 
+std::optional<std::string> FakeDialogs::nextFile()
+{
+    std::lock_guard lock(mutex_);
+    if (files_.empty())
+        return std::nullopt;
+    std::optional<std::string> f = files_.front();
+    files_.pop_front();
+    return f;
+}
+
+std::optional<std::string> FakeDialogs::openFile(const platform::OpenFileRequest& request)
+{
+    {
+        std::lock_guard lock(mutex_);
+        opens_.push_back(request);
+    }
+    return nextFile();
+}
+
+std::optional<std::string> FakeDialogs::saveFile(const platform::SaveFileRequest& request)
+{
+    {
+        std::lock_guard lock(mutex_);
+        saves_.push_back(request);
+    }
+    return nextFile();
+}
+
+void FakeDialogs::chooseFile(std::optional<std::string> path)
+{
+    std::lock_guard lock(mutex_);
+    files_.push_back(std::move(path));
+}
+
+std::vector<platform::OpenFileRequest> FakeDialogs::openRequests() const
+{
+    std::lock_guard lock(mutex_);
+    return opens_;
+}
+
+std::vector<platform::SaveFileRequest> FakeDialogs::saveRequests() const
+{
+    std::lock_guard lock(mutex_);
+    return saves_;
+}
+
 }  // namespace testing_support

@@ -5,8 +5,10 @@
 
 #include "platform/dialogs.h"
 
+#include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,21 +29,34 @@ public:
 
     void message(const std::string& title, const std::string& text) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
+    // File dialogs answer from the queue below, oldest first; an empty queue
+    // answers as a cancelled dialog.
+    std::optional<std::string> openFile(const platform::OpenFileRequest& request) override;
+    std::optional<std::string> saveFile(const platform::SaveFileRequest& request) override;
 
     // The boxes shown so far, oldest first.
     std::vector<Box> shown() const;
     void clear();
     // What askYesNo answers from now on.
     void answer(bool yes);
+    // The path the next file dialog returns; nullopt for Cancel.
+    void chooseFile(std::optional<std::string> path);
+    // The file dialogs asked for so far.
+    std::vector<platform::OpenFileRequest> openRequests() const;
+    std::vector<platform::SaveFileRequest> saveRequests() const;
     // Set before the boxes come; runs on the thread that shows the box.
     std::function<void(const Box&)> whileShown;
 
 private:
     void record(Box box);
+    std::optional<std::string> nextFile();
 
     mutable std::mutex mutex_;
     std::vector<Box> shown_;
     bool yes_ = true;
+    std::deque<std::optional<std::string>> files_;
+    std::vector<platform::OpenFileRequest> opens_;
+    std::vector<platform::SaveFileRequest> saves_;
 };
 
 }  // namespace testing_support

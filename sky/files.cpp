@@ -1,0 +1,182 @@
+#include "sky/files.h"
+
+#include "core/text.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace skyfiles {
+namespace {
+
+std::string errnoText(int err) { return std::generic_category().message(err); }
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now; false with errno set when the close reports a failed write.
+    bool close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+std::string mib(std::size_t bytes) { return text::decimal(static_cast<std::int64_t>(bytes / (1024u * 1024u))); }
+
+}  // namespace
+
+ReadResult readWhole(const std::string& path, std::size_t maxBytes)
+{
+    ReadResult r;
+    // Non-blocking, so a FIFO in the file's place cannot hold the program up.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        r.missing = errno == ENOENT;
+        r.reason = errnoText(errno);
+        return r;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        r.reason = errnoText(errno);
+        return r;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        r.reason = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
+        return r;
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+        r.reason = "it is larger than " + mib(maxBytes) + " MiB";
+        return r;
+    }
+    r.bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buf, sizeof buf);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            r.reason = errnoText(errno);
+            r.bytes.clear();
+            return r;
+        }
+        if (got == 0)
+            break;
+        // A file that grows while it is read is still bounded.
+        if (r.bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
+            r.reason = "it is larger than " + mib(maxBytes) + " MiB";
+            r.bytes.clear();
+            return r;
+        }
+        r.bytes.append(buf, static_cast<std::size_t>(got));
+    }
+    r.ok = true;
+    return r;
+}
+
+std::vector<std::string> splitLines(std::string_view t, std::size_t maxLineBytes)
+{
+    std::vector<std::string> out;
+    if (t.substr(0, 3) == "\xEF\xBB\xBF")
+        t.remove_prefix(3);
+    std::size_t start = 0;
+    const auto take = [&](std::size_t end) {
+        const std::string_view line = t.substr(start, end - start);
+        // A few bytes past the limit let the cut see where a character ends.
+        out.push_back(text::cutUtf8(line.substr(0, maxLineBytes + 4), maxLineBytes));
+    };
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i] != '\r' && t[i] != '\n')
+            continue;
+        take(i);
+        if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < t.size())
+        take(t.size());
+    return out;
+}
+
+ReadResult readListLines(const std::string& path, std::vector<std::string>& lines)
+{
+    ReadResult r = readWhole(path, kMaxListBytes);
+    if (!r.ok)
+        return r;
+    std::vector<std::string> all = splitLines(r.bytes, kMaxListLineBytes);
+    r.bytes.clear();
+    if (all.size() > kMaxListLines) {
+        r.ok = false;
+        r.reason = "it has more than " + text::decimal(static_cast<std::int64_t>(kMaxListLines)) + " lines";
+        return r;
+    }
+    lines = std::move(all);
+    return r;
+}
+
+std::string replaceWhole(const std::string& path, std::string_view bytes)
+{
+    std::string temp = path + ".XXXXXX";
+    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (fd.get() < 0)
+        return errnoText(errno);
+    // The new file gets the old one's permissions, or the usual ones for a new file.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) {
+        ::fchmod(fd.get(), old.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd.get(), 0666 & ~mask);
+    }
+    const auto fail = [&](int err) {
+        ::unlink(temp.c_str());
+        return errnoText(err);
+    };
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd.get()) != 0)
+        return fail(errno);
+    if (!fd.close())
+        return fail(errno);
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        return fail(errno);
+    return {};
+}
+
+std::string createEmpty(const std::string& path)
+{
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
+        return errnoText(errno);
+    return {};
+}
+
+std::string failureText(std::string_view verb, const std::string& path, const std::string& reason)
+{
+    return "Could not " + std::string(verb) + " " + path + ": " + reason + ".";
+}
+
+}  // namespace skyfiles

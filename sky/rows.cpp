@@ -1,0 +1,115 @@
+#include "sky/rows.h"
+
+#include "core/text.h"
+
+#include <algorithm>
+
+namespace sky {
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::size_t characters(std::string_view s)
+{
+    return static_cast<std::size_t>(
+        std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string underscoresToBlanks(std::string s)
+{
+    std::replace(s.begin(), s.end(), '_', ' ');
+    return s;
+}
+
+}  // namespace
+
+std::string padRight(std::string_view s, std::size_t width)
+{
+    std::string r(s);
+    // Counted in characters, so the columns of a name with accents line up.
+    const std::size_t n = characters(s);
+    if (n < width)
+        r.append(width - n, ' ');
+    return r;
+}
+
+std::string OBJECT_ROW(std::string_view NAME, std::string_view RA, std::string_view DEC)
+{
+    return padRight(NAME, kNameColumns) + padRight(RA, kCoordColumns) + padRight(DEC, kCoordColumns);
+}
+
+std::int32_t NEXT_WORD(std::string& LN, std::int32_t P)
+{
+    if (P > 0)
+        LN.erase(0, std::min(LN.size(), static_cast<std::size_t>(P)));
+    std::size_t k = 0;
+    while (k < LN.size() && isBlank(LN[k]))
+        ++k;
+    LN.erase(0, k);
+    const auto it = std::find_if(LN.begin(), LN.end(), isBlank);
+    return it == LN.end() ? 0 : static_cast<std::int32_t>(it - LN.begin()) + 1;
+}
+
+std::vector<OBJ> PARSE_OBJECT_LIST(const std::vector<std::string>& lines)
+{
+    std::vector<OBJ> objects;
+    std::string category;
+    for (const std::string& line : lines) {
+        if (!line.empty() && line.front() == '[') {
+            category = line.size() > 2 ? line.substr(1, line.size() - 2) : std::string();
+            continue;
+        }
+        // A step that finds no blank cuts nothing off, so the word it did not
+        // take is offered to the next field.
+        std::string LN = line;
+        const auto first = [&](std::int32_t P) { return P > 0 ? LN.substr(0, static_cast<std::size_t>(P - 1)) : ""; };
+        OBJ o;
+        o.CAT = category;
+        std::int32_t P = NEXT_WORD(LN, 0);
+        o.NAME = underscoresToBlanks(first(P));
+        P = NEXT_WORD(LN, P);
+        o.RA = first(P);
+        P = NEXT_WORD(LN, P);
+        if (P == 0)
+            P = static_cast<std::int32_t>(LN.size()) + 1;
+        o.DEC = first(P);
+        objects.push_back(std::move(o));
+    }
+    return objects;
+}
+
+ObjectTexts PARSE_PRESELECT_LINE(std::string_view line)
+{
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (words.size() < 3) {
+        while (i < line.size() && isBlank(line[i]))
+            ++i;
+        if (i >= line.size())
+            break;
+        const std::size_t start = i;
+        while (i < line.size() && !isBlank(line[i]))
+            ++i;
+        words.emplace_back(line.substr(start, i - start));
+    }
+    words.resize(3);
+    return {underscoresToBlanks(words[0]), words[1], words[2]};
+}
+
+std::string PRESELECT_LINE(const ObjectTexts& entry)
+{
+    std::string name = text::trimControl(entry.name);
+    std::replace(name.begin(), name.end(), ' ', '_');
+    // What the row shows after the name: the right ascension padded to its
+    // column, then the declination.
+    return name + " " + text::trimControl(padRight(entry.ra, kCoordColumns) + entry.dec) + "\r\n";
+}
+
+std::string withoutBlanks(std::string_view s)
+{
+    std::string r;
+    std::copy_if(s.begin(), s.end(), std::back_inserter(r), [](char c) { return c != ' '; });
+    return r;
+}
+
+}  // namespace sky
