@@ -134,6 +134,7 @@ TF_preselect::TF_preselect(QWidget* parent) : SignalReceiver<QWidget>(parent, Qt
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { ListBox1DblClick(); });
     connect(Load1, &QAction::triggered, this, [this] { Load1Click(); });
     connect(Save1, &QAction::triggered, this, [this] { Save1Click(); });
+    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
     connect(Add1, &QAction::triggered, this, [this] { Add1Click(); });
     connect(Delete1, &QAction::triggered, this, [this] { Delete1Click(); });
     connect(Upmove1, &QAction::triggered, this, [this] { Upmove1Click(); });
@@ -281,6 +282,9 @@ void TF_preselect::Save1Click()
         platform::dialogs().message(kTitle, skyfiles::failureText("write", *chosen, why) +
                                                 " The file was left as it was.");
 }
+
+// Closes the window; the list stays for its next showing.
+void TF_preselect::Exit1Click() { close(); }
 
 void TF_preselect::ManualAdd1Click()
 {

@@ -82,6 +82,7 @@ public:
     void B_RightClick();
     void Load1Click();
     void Save1Click();
+    void Exit1Click();
     void Add1Click();
     void Delete1Click();
     void Upmove1Click();

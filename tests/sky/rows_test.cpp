@@ -1,0 +1,167 @@
+#include "sky/files.h"
+#include "sky/rows.h"
+
+#include "tests/support/fake_system.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using sky::ObjectTexts;
+using sky::OBJ;
+
+TEST(ObjectRow, PadsEachTextToItsColumnsAndCutsNothing)
+{
+    const std::string row = sky::OBJECT_ROW("M 31", " 0h42m44.3s", "41d16'09.0\"");
+    EXPECT_EQ(row, "M 31" + std::string(46, ' ') + " 0h42m44.3s    " + "41d16'09.0\"    ");
+    EXPECT_EQ(row.size(), 80u);
+    const std::string longName(60, 'x');
+    EXPECT_EQ(sky::OBJECT_ROW(longName, "1h00m00.0s", ""), longName + "1h00m00.0s     " + std::string(15, ' '));
+    // Columns are characters: a name with an accent lines up with the others.
+    EXPECT_EQ(sky::OBJECT_ROW("Ölstern", "", "").size(), 81u);
+}
+
+TEST(NextWord, SkipsThePreviousWordAndTheBlanksAfterIt)
+{
+    std::string ln = "  NGC_224\t 0h42m44.3s  41d16'09.0\"";
+    EXPECT_EQ(sky::NEXT_WORD(ln, 0), 8);
+    EXPECT_EQ(ln, "NGC_224\t 0h42m44.3s  41d16'09.0\"");
+    EXPECT_EQ(sky::NEXT_WORD(ln, 8), 11);
+    EXPECT_EQ(ln, "0h42m44.3s  41d16'09.0\"");
+    EXPECT_EQ(sky::NEXT_WORD(ln, 11), 0);
+    EXPECT_EQ(ln, "41d16'09.0\"");
+    EXPECT_EQ(sky::NEXT_WORD(ln, 40), 0);
+    EXPECT_EQ(ln, "");
+}
+
+TEST(ObjectListFile, LinesGiveCategoriesAndTheFieldsOfTheirWords)
+{
+    const std::vector<std::string> lines = {
+        "Above 1h00m00.0s 2d00'00.0\"",  // before any category
+        "[Galaxies]",
+        "M_31  0h42m44.3s\t41d16'09.0\"",
+        "",
+        "   ",
+        "only",
+        "two words",
+        "a b c d",
+        "[Clusters] ",
+        " [not a category",
+        "[",
+        "[]",
+        "x\x01y 1h 2d",
+    };
+    const std::vector<OBJ> objects = sky::PARSE_OBJECT_LIST(lines);
+    const std::vector<OBJ> expected = {
+        {"", "Above", "1h00m00.0s", "2d00'00.0\""},
+        {"Galaxies", "M 31", "0h42m44.3s", "41d16'09.0\""},
+        {"Galaxies", "", "", ""},
+        {"Galaxies", "", "", ""},
+        {"Galaxies", "", "", "only"},
+        {"Galaxies", "two", "", "words"},
+        {"Galaxies", "a", "b", "c"},
+        {"Clusters]", "[not", "a", "category"},
+        {"", "x\x01y", "1h", "2d"},
+    };
+    EXPECT_EQ(objects, expected);
+}
+
+TEST(PreselectFile, LinesGiveTheFieldsOfTheirWords)
+{
+    struct Case {
+        const char* line;
+        ObjectTexts texts;
+    };
+    for (const Case& c : {Case{"", {"", "", ""}}, Case{"  \t ", {"", "", ""}}, Case{"Vega", {"Vega", "", ""}},
+                          Case{"Vega 18h36m56.3s", {"Vega", "18h36m56.3s", ""}},
+                          Case{"M_31\t0h42m44.3s   41d16'09.0\" extra", {"M 31", "0h42m44.3s", "41d16'09.0\""}},
+                          Case{"[x] 1 2", {"[x]", "1", "2"}}})
+        EXPECT_EQ(sky::PARSE_PRESELECT_LINE(c.line), c.texts) << c.line;
+}
+
+TEST(PreselectFile, EntriesAreWrittenByteForByte)
+{
+    EXPECT_EQ(sky::PRESELECT_LINE({"M 31 ", "0h42m44.3s", "41d16'09.0\""}), "M_31 0h42m44.3s     41d16'09.0\"\r\n");
+    EXPECT_EQ(sky::PRESELECT_LINE({"Sun", "18h43m30.9s", "-23d03'44.7\""}), "Sun 18h43m30.9s    -23d03'44.7\"\r\n");
+    EXPECT_EQ(sky::PRESELECT_LINE({"  Star  one  ", "", "5d00'00.0\""}), "Star__one 5d00'00.0\"\r\n");
+    // What a save writes, a load gives back, as long as no text holds a blank.
+    for (const ObjectTexts& t : {ObjectTexts{"NGC 7000 North America", "20h58m47.0s", "44d19'48.0\""},
+                                 ObjectTexts{"Achernar", "1h37m42.8s", "-57d14'12.3\""}}) {
+        std::string line = sky::PRESELECT_LINE(t);
+        line.resize(line.size() - 2);
+        EXPECT_EQ(sky::PARSE_PRESELECT_LINE(line), t);
+    }
+    // A blank inside a coordinate moves the rest to the next field.
+    std::string line = sky::PRESELECT_LINE({"X", "1h 00m00.0s", "2d00'00.0\""});
+    EXPECT_EQ(sky::PARSE_PRESELECT_LINE(line), (ObjectTexts{"X", "1h", "00m00.0s"}));
+}
+
+TEST(ListFileLines, EndAtCrLfLfOrCrAndKeepBoundedLength)
+{
+    EXPECT_EQ(sky::withoutBlanks("- 23d 03'"), "-23d03'");
+    using V = std::vector<std::string>;
+    EXPECT_EQ(skyfiles::splitLines("a\r\nb\nc\rd", 10), (V{"a", "b", "c", "d"}));
+    EXPECT_EQ(skyfiles::splitLines("\xEF\xBB\xBF" "a\n\n", 10), (V{"a", ""}));
+    EXPECT_EQ(skyfiles::splitLines("\r\r\n", 10), (V{"", ""}));
+    EXPECT_EQ(skyfiles::splitLines(std::string("a\0b", 3), 10), (V{std::string("a\0b", 3)}));
+    // A long line keeps its first bytes, never half a character.
+    EXPECT_EQ(skyfiles::splitLines("ab\xC3\xA9z", 3), (V{"ab"}));
+}
+
+class ListFiles : public ::testing::Test {
+protected:
+    testing_support::TempDir dir;
+};
+
+TEST_F(ListFiles, ReadFailsWithAReasonForWhatIsNoListFile)
+{
+    std::vector<std::string> lines = {"kept"};
+    EXPECT_TRUE(skyfiles::readListLines(dir.path() + "none.psl", lines).missing);
+    const std::string folder = dir.path() + "folder.psl";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    EXPECT_EQ(skyfiles::readListLines(folder, lines).reason, "it is a folder");
+    const std::string fifo = dir.path() + "fifo.psl";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(skyfiles::readListLines(fifo, lines).reason, "it is not a regular file");
+    const std::string big = dir.write("big.lst", std::string(skyfiles::kMaxListBytes + 1, 'x'));
+    EXPECT_EQ(skyfiles::readListLines(big, lines).reason, "it is larger than 16 MiB");
+    const std::string many = dir.write("many.lst", std::string(skyfiles::kMaxListLines + 1, '\n'));
+    EXPECT_EQ(skyfiles::readListLines(many, lines).reason, "it has more than 200000 lines");
+    EXPECT_EQ(lines, std::vector<std::string>{"kept"});
+    const std::string fine = dir.write("fine.lst", std::string(skyfiles::kMaxListLines, '\n'));
+    EXPECT_TRUE(skyfiles::readListLines(fine, lines).ok);
+    EXPECT_EQ(lines.size(), skyfiles::kMaxListLines);
+}
+
+TEST_F(ListFiles, ReplaceWritesAllOrLeavesTheOldFile)
+{
+    const std::string path = dir.write("list.psl", "old\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    EXPECT_EQ(skyfiles::replaceWhole(path, "new\r\n"), "");
+    EXPECT_EQ(testing_support::readFile(path), "new\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_NE(skyfiles::replaceWhole(dir.path() + "no/such/folder.psl", "x"), "");
+    // A folder where the file should be is not replaced; nothing is left behind.
+    const std::string folder = dir.path() + "folder.psl";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    EXPECT_EQ(skyfiles::replaceWhole(folder, "x"), "Is a directory");
+    EXPECT_EQ(skyfiles::createEmpty(dir.path() + "new.psl"), "");
+    EXPECT_EQ(testing_support::readFile(dir.path() + "new.psl"), "");
+    EXPECT_EQ(skyfiles::createEmpty(path), "");
+    EXPECT_EQ(testing_support::readFile(path), "new\r\n");
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"folder.psl", "list.psl", "new.psl"}));
+}
+
+}  // namespace
