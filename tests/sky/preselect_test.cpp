@@ -1,0 +1,414 @@
+#include "sky/preselect.h"
+
+#include "core/angles.h"
+#include "core/system_init.h"
+#include "platform/form_activation.h"
+#include "sky/list.h"
+#include "sky/planets.h"
+#include "sky/presel_add.h"
+#include "sky/row_list.h"
+#include "tests/sky/sky_stand.h"
+#include "tests/support/bus_recorder.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using sky::ObjectTexts;
+
+const ObjectTexts kM31{"M 31", "0h42m44.3s", "41d16'09.0\""};
+const ObjectTexts kVega{"Vega", "18h36m56.3s", "38d47'01.3\""};
+const ObjectTexts kAchernar{"Achernar", "1h37m42.8s", "-57d14'12.3\""};
+
+class Preselect : public sky_testing::SkyStand {
+protected:
+    void SetUp() override
+    {
+        SkyStand::SetUp();
+        useShippedElements();
+        clock.setDate(2024, 3, 1);
+        control.listenAs("Control");
+        preselect.setObjectList(&list);
+        preselect.setEntryDialog(&entry);
+    }
+    void TearDown() override
+    {
+        preselect.hide();
+        CLEAR_HANDLES();
+        SkyStand::TearDown();
+    }
+
+    void add(std::initializer_list<ObjectTexts> entries)
+    {
+        for (const ObjectTexts& e : entries)
+            preselect.addEntry(e);
+    }
+    std::vector<ObjectTexts> entries() const
+    {
+        std::vector<ObjectTexts> out;
+        for (int i = 0; i < preselect.ListBox1->count(); ++i)
+            out.push_back(sky::textsOf(preselect.ListBox1->item(i)));
+        return out;
+    }
+    // Handles the posts, and the posts their handlers make in turn.
+    static void settle()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+    int selected() const { return sky::selectedIndex(preselect.ListBox1); }
+    // The go-to requests that reached the control window since the last call.
+    std::vector<Tpoint_data> sent()
+    {
+        settle();
+        std::vector<Tpoint_data> out;
+        for (const auto& m : control.received)
+            if (m.number == WM_POINT_MESSAGE)
+                out.push_back(*m.point);
+        control.received.clear();
+        return out;
+    }
+    // Shows `d` modally and runs `act` in it; what `act` leaves open is cancelled.
+    static void inModal(QDialog& d, const std::function<void()>& act)
+    {
+        QTimer::singleShot(0, &d, [&] {
+            act();
+            if (d.isVisible())
+                d.reject();
+        });
+    }
+    void type(const ObjectTexts& t)
+    {
+        entry.Object_Name->setText(QString::fromStdString(t.name));
+        entry.Object_RA->setText(QString::fromStdString(t.ra));
+        entry.Object_Decl->setText(QString::fromStdString(t.dec));
+    }
+
+    testing_support::BusRecorder control;
+    TF_list list;
+    TF_presel_add entry;
+    TF_preselect preselect;
+};
+
+TEST_F(Preselect, GoToSendsTheSelectedEntryOrTheFirst)
+{
+    preselect.SENDGOTO();  // an empty list sends nothing
+    EXPECT_TRUE(sent().empty());
+    add({kM31, kAchernar});
+    preselect.B_Left->click();
+    EXPECT_EQ(selected(), 0);
+    sky::selectIndex(preselect.ListBox1, 1);
+    preselect.SENDGOTO();
+    const auto s = sent();
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[0].NAME, "M 31");
+    EXPECT_DOUBLE_EQ(s[0].RA, HOURTOREAL(kM31.ra));
+    EXPECT_DOUBLE_EQ(s[0].DE, DEGTOREAL(kM31.dec));
+    EXPECT_EQ(s[0].SRC, SRCPRE);
+    EXPECT_EQ(s[0].LST, 0);
+    EXPECT_EQ(s[0].STATUS, 0);
+    EXPECT_EQ(s[1].NAME, "Achernar");
+    EXPECT_LT(s[1].DE, 0);
+    EXPECT_EQ(preselect.OBJ_NAME, "Achernar");
+    EXPECT_EQ(preselect.OBJ_DEC, kAchernar.dec);
+    // Every request is a record of its own.
+    EXPECT_NE(preselect.POSPOINT, nullptr);
+    EXPECT_EQ(preselect.POSPOINT->NAME, "Achernar");
+}
+
+TEST_F(Preselect, NextStepsToTheFollowingEntryAndWraps)
+{
+    EXPECT_EQ(sky::NEXT_INDEX(-1, 0), -1);
+    add({kM31, kVega, kAchernar});
+    preselect.show();
+    preselect.B_Right->click();  // none selected: the first
+    sky::selectIndex(preselect.ListBox1, 1);
+    preselect.SENDNEXT();
+    preselect.SENDNEXT();  // the last: round to the first
+    std::vector<std::string> names;
+    for (const auto& p : sent())
+        names.push_back(p.NAME);
+    EXPECT_EQ(names, (std::vector<std::string>{"M 31", "Achernar", "M 31"}));
+    EXPECT_EQ(selected(), 0);
+}
+
+TEST_F(Preselect, MessagesDoNothingAtAllWhileTheWindowIsHidden)
+{
+    add({kM31});
+    auto point = std::make_shared<Tpoint_data>();
+    point->SRC = SRCLIST;
+    SIGNAL("F_preselect", WM_NEXTPRE_MESSAGE, 0);
+    SIGNAL("F_preselect", WM_POINT_MESSAGE, point);
+    settle();
+    EXPECT_TRUE(control.received.empty());
+    EXPECT_EQ(entries().size(), 1u);
+    // Shown, the next-object request sends the first entry.
+    preselect.show();
+    SIGNAL("F_preselect", WM_NEXTPRE_MESSAGE, 0);
+    ASSERT_EQ(sent().size(), 1u);
+}
+
+TEST_F(Preselect, AForwardedPointStopsTheMountAndIsTakenByItsOrigin)
+{
+    preselect.show();
+    auto fromList = std::make_shared<Tpoint_data>();
+    fromList->SRC = SRCLIST;
+    fromList->NAME = "  NGC 891  ";
+    fromList->RA = HOURTOREAL("2h22m33.4s");
+    fromList->DE = DEGTOREAL("-4d20'57.0\"");
+    SIGNAL("F_preselect", WM_POINT_MESSAGE, fromList);
+    auto fromTcp = std::make_shared<Tpoint_data>();
+    fromTcp->SRC = SRCTCP;
+    fromTcp->RA = HOURTOREAL("5h00m00.0s");
+    fromTcp->DE = DEGTOREAL("12d00'00.0\"");
+    SIGNAL("F_preselect", WM_POINT_MESSAGE, fromTcp);
+    auto other = std::make_shared<Tpoint_data>();
+    other->SRC = SRCMAIN;
+    SIGNAL("F_preselect", WM_POINT_MESSAGE, other);
+    settle();
+    EXPECT_EQ(control.count(WM_STOP_MESSAGE), 3u);
+    EXPECT_EQ(entries(), (std::vector<ObjectTexts>{{"NGC 891", "  2h22m33.4s", "-4d20'57.0\""}}));
+    EXPECT_EQ(entry.Object_Name->text(), "");
+    EXPECT_EQ(entry.Object_RA->text(), "  5h00m00.0s");
+    EXPECT_EQ(entry.Object_Decl->text(), "12d00'00.0\"");
+    EXPECT_FALSE(entry.isVisible());
+}
+
+TEST_F(Preselect, EntriesMoveUpAndDownAndAreDeleted)
+{
+    add({kM31, kVega, kAchernar});
+    preselect.Upmove1Click();  // nothing selected
+    sky::selectIndex(preselect.ListBox1, 0);
+    preselect.Upmove1->trigger();
+    EXPECT_EQ(entries(), (std::vector<ObjectTexts>{kM31, kVega, kAchernar}));
+    preselect.Downmove1->trigger();
+    EXPECT_EQ(entries(), (std::vector<ObjectTexts>{kVega, kM31, kAchernar}));
+    EXPECT_EQ(selected(), 1);
+    sky::selectIndex(preselect.ListBox1, 2);
+    preselect.Downmove1Click();
+    EXPECT_EQ(selected(), 2);
+    preselect.Upmove1Click();
+    EXPECT_EQ(entries(), (std::vector<ObjectTexts>{kVega, kAchernar, kM31}));
+    EXPECT_EQ(selected(), 1);
+    preselect.Delete1->trigger();
+    EXPECT_EQ(entries(), (std::vector<ObjectTexts>{kVega, kM31}));
+    preselect.ListBox1->clearSelection();
+    preselect.DELITEM();
+    EXPECT_EQ(entries().size(), 2u);
+}
+
+TEST_F(Preselect, PlanetsByNameAreComputedForNow)
+{
+    add({{"mARS", "1h00m00.0s", "1d00'00.0\""}, {"Merkur", "3h00m00.0s", "3d00'00.0\""}, {"Earth", "", ""}});
+    preselect.SENDGOTO();
+    std::string ra, dec;
+    ASSERT_TRUE(PLANETS::CALC_PLANET("Mars", PLANETS::DAY_NUMBER_NOW(), ra, dec));
+    auto s = sent();
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s[0].NAME, "mARS");
+    EXPECT_DOUBLE_EQ(s[0].RA, HOURTOREAL(ra));
+    EXPECT_DOUBLE_EQ(s[0].DE, DEGTOREAL(dec));
+    EXPECT_EQ(preselect.OBJ_RA, ra);
+    // A name of another language is an ordinary entry.
+    sky::selectIndex(preselect.ListBox1, 1);
+    preselect.SENDGOTO();
+    s = sent();
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_DOUBLE_EQ(s[0].RA, 45 * 3600.0);
+    // The Earth from the Earth is the Sun.
+    sky::selectIndex(preselect.ListBox1, 2);
+    preselect.SENDGOTO();
+    ASSERT_TRUE(PLANETS::CALC_PLANET("Sun", PLANETS::DAY_NUMBER_NOW(), ra, dec));
+    s = sent();
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_DOUBLE_EQ(s[0].RA, HOURTOREAL(ra));
+    // Without the elements file the operator is told and nothing is sent.
+    ::unlink(elementsPath().c_str());
+    sky::selectIndex(preselect.ListBox1, 0);
+    preselect.SENDGOTO();
+    EXPECT_TRUE(sent().empty());
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "Missing File");
+}
+
+TEST_F(Preselect, AnEntryWhoseCoordinatesCannotBeReadIsNotSent)
+{
+    add({{"Typed", "", "5d00'00.0\""}, {"Blank inside", "5h 00m00.0s", "5d00'00.0\""}, {"Zero", "0h00m00.0s", "0d00'00.0\""}});
+    preselect.SENDGOTO();
+    sky::selectIndex(preselect.ListBox1, 1);
+    preselect.SENDGOTO();
+    EXPECT_TRUE(sent().empty());
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[0].text, "\"Typed\" is not sent: its right ascension \"\" cannot be read.");
+    EXPECT_EQ(dialogs.shown()[1].text, "\"Blank inside\" is not sent: its right ascension \"5h 00m00.0s\" cannot be read.");
+    // A true zero is sent.
+    sky::selectIndex(preselect.ListBox1, 2);
+    preselect.SENDGOTO();
+    ASSERT_EQ(sent().size(), 1u);
+}
+
+TEST_F(Preselect, SaveWritesEachEntryAndLoadReadsThemBack)
+{
+    add({kM31, {"North America", "20h58m47.0s", "44d19'48.0\""}, kAchernar});
+    const std::string path = dir.path() + "tonight.psl";
+    dialogs.chooseFile(path);
+    preselect.Save1->trigger();
+    EXPECT_EQ(testing_support::readFile(path), "M_31 0h42m44.3s     41d16'09.0\"\r\n"
+                                               "North_America 20h58m47.0s    44d19'48.0\"\r\n"
+                                               "Achernar 1h37m42.8s     -57d14'12.3\"\r\n");
+    ASSERT_EQ(dialogs.saveRequests().size(), 1u);
+    EXPECT_EQ(dialogs.saveRequests()[0].defaultSuffix, "psl");
+    EXPECT_EQ(dialogs.saveRequests()[0].proposedName, "");
+    const auto saved = entries();
+    preselect.DELITEM();
+    preselect.addEntry({"stale", "", ""});
+    ROOTPATH = "/";
+    dialogs.chooseFile(path);
+    EXPECT_TRUE(preselect.SELECT_FILE());
+    EXPECT_EQ(entries(), saved);
+    ASSERT_EQ(dialogs.openRequests().size(), 1u);
+    EXPECT_EQ(dialogs.openRequests()[0].filter, "Preselect list (*.psl);;All (*)");
+    EXPECT_EQ(dialogs.openRequests()[0].folder, "/");
+    EXPECT_FALSE(dialogs.openRequests()[0].mustExist);
+    // Save proposes the last file loaded, never the last one saved.
+    dialogs.chooseFile(dir.path() + "other.psl");
+    preselect.Save1Click();
+    dialogs.chooseFile(std::nullopt);
+    preselect.Save1Click();
+    EXPECT_EQ(dialogs.saveRequests()[2].proposedName, path);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(Preselect, LoadTakesEveryLineEndAndOddLines)
+{
+    const std::string path = dir.write("odd.psl", "Vega 18h36m56.3s 38d47'01.3\"\n\r\none\rtwo words\r\n"
+                                                  "[a] b c d\n\xff\xfe bad" + std::string(1, '\0') + "utf8 x\n");
+    dialogs.chooseFile(path);
+    preselect.Load1->trigger();
+    const std::vector<ObjectTexts> expected = {
+        {"Vega", "18h36m56.3s", "38d47'01.3\""}, {"", "", ""}, {"one", "", ""}, {"two", "words", ""},
+        {"[a]", "b", "c"}, {"\xff\xfe", std::string("bad\0utf8", 8), "x"}};
+    EXPECT_EQ(entries(), expected);
+    // The odd bytes travel back into a file unchanged.
+    dialogs.chooseFile(dir.path() + "back.psl");
+    preselect.Save1Click();
+    EXPECT_NE(testing_support::readFile(dir.path() + "back.psl").find(std::string("bad\0utf8", 8)), std::string::npos);
+}
+
+TEST_F(Preselect, LoadOfANewNameMakesTheFileAndKeepsTheList)
+{
+    add({kVega});
+    const std::string path = dir.path() + "new.psl";
+    dialogs.chooseFile(path);
+    EXPECT_TRUE(preselect.SELECT_FILE());
+    EXPECT_EQ(testing_support::readFile(path), "");
+    EXPECT_TRUE(testing_support::exists(path));
+    EXPECT_EQ(entries(), std::vector<ObjectTexts>{kVega});
+    EXPECT_EQ(preselect.PRESELECTLIST, path);
+    EXPECT_FALSE(preselect.SELECT_FILE());  // cancelled
+    EXPECT_EQ(preselect.PRESELECTLIST, path);
+}
+
+TEST_F(Preselect, FileFailuresKeepTheListAndTheOldFile)
+{
+    add({kVega});
+    const std::string folder = dir.path() + "folder.psl";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    dialogs.chooseFile(folder);
+    EXPECT_TRUE(preselect.SELECT_FILE());
+    EXPECT_EQ(entries(), std::vector<ObjectTexts>{kVega});
+    dialogs.chooseFile(dir.path() + "no/such/folder/x.psl");
+    preselect.SELECT_FILE();
+    dialogs.chooseFile(folder);
+    preselect.Save1Click();
+    const auto boxes = dialogs.shown();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, "Could not read " + folder + ": it is a folder.");
+    EXPECT_EQ(boxes[1].text.rfind("Could not create " + dir.path() + "no/such/folder/x.psl: ", 0), 0u);
+    EXPECT_EQ(boxes[2].text, "Could not write " + folder + ": Is a directory. The file was left as it was.");
+    EXPECT_EQ(entries(), std::vector<ObjectTexts>{kVega});
+}
+
+TEST_F(Preselect, AddTakesThePickOfTheObjectListInSelectMode)
+{
+    bool selectMode = false;
+    inModal(list, [&] {
+        selectMode = list.SELECT_FUNCTION;
+        sky::selectIndex(list.ListBox1, 3);  // Mars
+        list.Button1->click();
+    });
+    preselect.Add1->trigger();
+    EXPECT_TRUE(selectMode);
+    EXPECT_FALSE(list.SELECT_FUNCTION);
+    const PLANETS::TP_LIST planets = PLANETS::PLANET_LIST();
+    ASSERT_EQ(entries().size(), 1u);
+    const ObjectTexts added = entries()[0];
+    EXPECT_EQ(added.name, "Mars" + std::string(46, ' '));
+    EXPECT_EQ(added.ra, planets[3][1]);
+    EXPECT_EQ(added.dec, sky::withoutBlanks(planets[3][2]));
+    // Cancel adds nothing.
+    inModal(list, [&] { list.Button2->click(); });
+    preselect.ADDITEM();
+    EXPECT_EQ(entries().size(), 1u);
+    EXPECT_FALSE(list.SELECT_FUNCTION);
+}
+
+TEST_F(Preselect, TypedEntriesAreAddedAndEditedAsTyped)
+{
+    inModal(entry, [&] {
+        type({"Blank  inside", "5h 00m00.0s", "-  5d00'00.0\""});
+        entry.B_save->click();
+    });
+    preselect.ManualAdd1->trigger();
+    EXPECT_EQ(entries(), (std::vector<ObjectTexts>{{"Blank  inside", "5h 00m00.0s", "-  5d00'00.0\""}}));
+    // A double-click edits the selected entry; the dialog starts with its texts.
+    add({{"  Padded  ", "  1h00m00.0s", "  1d00'00.0\""}});
+    sky::selectIndex(preselect.ListBox1, 1);
+    QString offered;
+    inModal(entry, [&] {
+        offered = entry.Object_Name->text() + "|" + entry.Object_RA->text() + "|" + entry.Object_Decl->text();
+        entry.Object_Name->setText("Edited");
+        entry.B_save->click();
+    });
+    preselect.ListBox1DblClick();
+    EXPECT_EQ(offered, "Padded|1h00m00.0s|1d00'00.0\"");
+    EXPECT_EQ(entries()[1], (ObjectTexts{"Edited", "1h00m00.0s", "1d00'00.0\""}));
+    // Cancel leaves the entry, and ManualAdd starts with the edited texts.
+    inModal(entry, [&] { entry.Object_Name->setText("Not taken"); });
+    preselect.ListBox1DblClick();
+    EXPECT_EQ(entries()[1].name, "Edited");
+    inModal(entry, [&] {
+        offered = entry.Object_Name->text();
+        entry.B_save->click();
+    });
+    preselect.ManualAdd1Click();
+    EXPECT_EQ(offered, "Not taken");
+    EXPECT_EQ(entries().size(), 3u);
+    preselect.ListBox1->clearSelection();
+    preselect.ListBox1DblClick();  // nothing selected: no dialog
+    EXPECT_FALSE(entry.isVisible());
+}
+
+TEST_F(Preselect, ShowingTranslatesAndExitCloses)
+{
+    useShippedLanguage();
+    platform::resetFormActivation();
+    preselect.show();
+    EXPECT_EQ(preselect.B_Left->text(), "Go to");
+    EXPECT_EQ(preselect.B_Right->text(), "Next");
+    EXPECT_EQ(preselect.Load1->text(), "Load...");
+    EXPECT_EQ(preselect.ManualAdd1->text(), "Type in an object...");
+    EXPECT_EQ(preselect.windowTitle(), "F_preselect");
+    preselect.Exit1->trigger();
+    EXPECT_FALSE(preselect.isVisible());
+}
+
+}  // namespace
