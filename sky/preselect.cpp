@@ -334,3 +334,19 @@ void TF_preselect::showEvent(QShowEvent* event)
     // Showing a window activates it, whatever the window manager does.
     platform::formWindowActivated(this);
 }
+
+namespace sky {
+
+void showcase(TF_preselect& preselect, TF_presel_add& entry)
+{
+    for (const ObjectTexts& e : {ObjectTexts{"M 31 Andromeda", "0h42m44.3s", "41d16'09.0\""},
+                                 ObjectTexts{"Mars", "", ""}, ObjectTexts{"Vega", "18h36m56.3s", "38d47'01.3\""},
+                                 ObjectTexts{"Achernar", "1h37m42.8s", "-57d14'12.3\""}})
+        preselect.addEntry(e);
+    selectIndex(preselect.ListBox1, 2);
+    entry.Object_Name->setText(QStringLiteral("M 42"));
+    entry.Object_RA->setText(QStringLiteral("5h35m17.3s"));
+    entry.Object_Decl->setText(QStringLiteral("-5d23'28.0"));
+}
+
+}  // namespace sky

@@ -44,6 +44,7 @@ int NEXT_INDEX(int selected, int count);
 
 }  // namespace sky
 
+
 class TF_preselect final : public SignalReceiver<QWidget> {
     Q_OBJECT
 public:
@@ -104,3 +105,9 @@ private:
     QPointer<TF_list> list_;
     QPointer<TF_presel_add> entryDialog_;
 };
+
+namespace sky {
+// A few entries, and a declaration typed without its closing mark, for the
+// screenshot run's pictures.
+void showcase(TF_preselect& preselect, TF_presel_add& entry);
+}  // namespace sky

@@ -8,6 +8,9 @@
 #include "platform/system.h"
 #include "setup/encoder_setup.h"
 #include "setup/setup_view.h"
+#include "sky/list.h"
+#include "sky/presel_add.h"
+#include "sky/preselect.h"
 #include "ui/main_view.h"
 #include "ui/manual.h"
 #include "ui/screenshots.h"
@@ -105,6 +108,9 @@ int main(int argc, char** argv)
     auto setup = std::make_unique<TSetup>();
     auto ctrl = std::make_unique<Tctrl>();
     auto devInt = std::make_unique<Tdev_int>();
+    auto fList = std::make_unique<TF_list>();
+    auto fPreselect = std::make_unique<TF_preselect>();
+    auto fPreselAdd = std::make_unique<TF_presel_add>();
     auto manual = std::make_unique<TF_Manual>();
     auto form1 = std::make_unique<TForm1>();
 
@@ -113,6 +119,8 @@ int main(int argc, char** argv)
     mainView->setEncoderDialog(form1.get());
     mainView->setWizard(setup.get());
     setup->setPad(manual.get());
+    fPreselect->setObjectList(fList.get());
+    fPreselect->setEntryDialog(fPreselAdd.get());
 
     CancelWaitsOnClose cancelWaits(bridge);
     mainView->installEventFilter(&cancelWaits);
@@ -126,7 +134,9 @@ int main(int argc, char** argv)
         QTimer::singleShot(1500, mainView.get(), [&, shots] {
             devInt->move(mainView->x() + mainView->width() + 20, mainView->y());
             manual->move(mainView->x(), mainView->y() + mainView->height() + 40);
-            screenshots::save(shots, {mainView.get(), manual.get(), devInt.get()});
+            sky::showcase(*fPreselect, *fPreselAdd);
+            screenshots::save(shots, {mainView.get(), manual.get(), devInt.get(), fList.get(), fPreselect.get(),
+                                      fPreselAdd.get()});
             mainView->close();
         });
     }
@@ -138,6 +148,9 @@ int main(int argc, char** argv)
     CONTROL::CTRL_CLOSE();
     form1.reset();
     manual.reset();
+    fPreselAdd.reset();
+    fPreselect.reset();
+    fList.reset();
     devInt.reset();
     ctrl.reset();
     setup.reset();

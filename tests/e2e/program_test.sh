@@ -18,8 +18,13 @@ xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS="$work/shots" \
 grep -qx "windowTitle=Telescope control" "$work/shots/Main_View.txt" || fail "no window 'Telescope control'"
 grep -qx "L_Object=Device not found" "$work/shots/Main_View.txt" || fail "status is not 'Device not found'"
 grep -qx "Version=Version 1.4.0 by Loridan" "$work/shots/Main_View.txt" || fail "no version label"
-for w in Main_View F_Manual dev_int; do
+for w in Main_View F_Manual dev_int F_list F_preselect F_presel_add; do
     [ -s "$work/shots/$w.png" ] || fail "no picture of $w"
+done
+# The sky windows carry the language file's texts, not their design names.
+for t in F_list:Button1=Go\ to F_list:Button4=File... F_preselect:B_Left=Go\ to F_preselect:B_Right=Next \
+         F_presel_add:Label2=Right\ ascension F_presel_add:B_save=OK; do
+    grep -qx "${t#*:}" "$work/shots/${t%%:*}.txt" || fail "${t%%:*} does not show '${t#*:}'"
 done
 
 # 2. SIGTERM closes the main window; the program must be gone soon after.
