@@ -185,8 +185,13 @@ void THidThread::EXECUTE()
         std::array<std::uint8_t, READ_BUFFER_SIZE> buf{};
         const int n = FHANDLE->read(std::span(buf).first(static_cast<std::size_t>(DATASIZE)),
                                     backlog ? 0 : READ_TIMEOUT_MS);
-        if (n < 0)
-            break;  // device gone or failing: the list's next rescan disconnects
+        if (n < 0) {
+            // Device gone or failing: the connection is dropped on the
+            // user-interface thread (reapReaders), so no key it reported
+            // last stays held.
+            failed_.store(!FABORTREQUEST.load());
+            break;
+        }
         if (n > 0) {
             if (FABORTREQUEST.load())
                 break;
@@ -194,8 +199,14 @@ void THidThread::EXECUTE()
             std::copy(buf.begin() + 1, buf.end(), data.begin());
             const std::uint8_t reportId = buf[0];
             const auto length = static_cast<std::size_t>(n - 1);
+            // Everything by value: at shutdown this reader stops waiting for a
+            // hand-off that is still running.
             if (FONHIDDATA &&
-                !platform::runOnUiThread([&] { FONHIDDATA(this, reportId, data, length); }, calls_))
+                !platform::runOnUiThread(
+                    [target = FONHIDDATA, self = this, reportId, data, length] {
+                        target(self, reportId, data, length);
+                    },
+                    calls_))
                 break;  // the connection is going away, or the program is closing
             backlog = true;
             continue;
@@ -365,8 +376,9 @@ bool THidDevice::SENDINT64(std::int64_t DATA)
 
 void THidDevice::USB_ERROR(const char* MSG)
 {
+    // MSG is a constant text; the device lives until the program has ended.
     platform::runOnUiThread(
-        [&] {
+        [this, MSG] {
             DISCONNECT();
             platform::dialogs().message("USB Error", MSG);
         },
@@ -382,11 +394,18 @@ void THidDevice::NEWHIDDATA(THidThread*, std::uint8_t REPORTID, const THidData& 
 
 void THidDevice::reapReaders()
 {
-    std::erase_if(readers_, [this](const std::unique_ptr<THidThread>& r) {
+    bool readFailed = false;
+    std::erase_if(readers_, [this, &readFailed](const std::unique_ptr<THidThread>& r) {
         if (!r->ended())
             return false;
-        if (r.get() == FREADTHREAD)
-            FREADTHREAD = nullptr;  // ended by itself: the connection stays up without input
+        if (r.get() == FREADTHREAD) {
+            // A reader that could not even start leaves the connection up
+            // without input; one whose read failed takes it down.
+            FREADTHREAD = nullptr;
+            readFailed = r->failed();
+        }
         return true;
     });
+    if (readFailed)
+        DISCONNECT();
 }

@@ -112,6 +112,8 @@ public:
     // The stop request; never cleared.
     void GOAWAY();
     bool ended() const { return ended_.load(); }
+    // Ended because a read failed, not because it was asked to stop.
+    bool failed() const { return failed_.load(); }
 
 private:
     void EXECUTE();
@@ -124,6 +126,7 @@ private:
     const std::function<void()> onEnded_;
     std::atomic<bool> FABORTREQUEST{false};
     std::atomic<bool> ended_{false};
+    std::atomic<bool> failed_{false};
     pthread_t thread_{};
     bool started_ = false;
 };
@@ -135,6 +138,8 @@ public:
     // (at most one read time-out). Not from inside its own OnHidData.
     ~THidDevice() override;
 
+    // After every disconnect: asked for, after a failed write, after a failed
+    // read, or because a rescan no longer finds the interface.
     std::function<void(THidDevice* sender)> OnDisconnect;
     // Every input report, on the user-interface thread, in the order read.
     // Length: the data bytes the report carried (the rest of Data is 0).

@@ -178,7 +178,8 @@ TEST_F(DeviceWindow, UnplugAndReplug)
     QCoreApplication::processEvents();
     EXPECT_FALSE(window->HidDevice1->GETCONNECTED());
     EXPECT_FALSE(CONTROL::POWER_ON) << "no power lamp without a board";
-    EXPECT_EQ(demo(), (std::vector<std::int64_t>{0, 1}));
+    // Once for the lost connection, once for the change that found no board.
+    EXPECT_EQ(demo(), (std::vector<std::int64_t>{0, 1, 1}));
     window->Timer1Timer();
     EXPECT_TRUE(window->isVisible());
 
@@ -224,6 +225,32 @@ TEST_F(DeviceWindow, HandControllerBitsBecomeButtonMessages)
     window->Timer1Timer();
     QCoreApplication::processEvents();
     EXPECT_EQ(buttonMasks().back(), 0);
+}
+
+TEST_F(DeviceWindow, AFailedReadReleasesAHeldKeyAndTheRescanConnectsAgain)
+{
+    SimBoard& board = newBoard();
+    auto node = addBoard(board, "/dev/hidraw0");
+    open();
+    board.handBits = 0x02;
+    tickAfterFrame(board);
+    ASSERT_EQ(buttonMasks().back(), BUP);
+
+    // The board stays listed, so no device change tells of it.
+    node->failReads(true);
+    ASSERT_TRUE(waitUntil([&] {
+        QCoreApplication::processEvents();
+        return !window->HidDevice1->GETCONNECTED();
+    }));
+    EXPECT_EQ(demo().back(), 1) << "the status line no longer claims a board";
+    window->Timer1Timer();
+    EXPECT_EQ(buttonMasks().back(), 0) << "the key held at the failure is released";
+    EXPECT_TRUE(window->isVisible());
+
+    node->failReads(false);
+    window->HidDevices1DeviceChange();  // the window's rescan
+    EXPECT_TRUE(window->HidDevice1->GETCONNECTED());
+    EXPECT_EQ(demo().back(), 0);
 }
 
 }  // namespace
