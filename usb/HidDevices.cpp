@@ -52,7 +52,7 @@ void THidDevices::CHECKHIDDEVICES()
     if (auto found = platform::hidBackend().enumerate()) {
         const std::size_t n = std::min<std::size_t>(found->size(), MAX_DEVICES);
         for (std::size_t i = 0; i < n; ++i)
-            HIDDEVICENAME[i + 1] = std::move((*found)[i].path);
+            HIDDEVICEINFO[i + 1] = std::move((*found)[i]);
         FNUMBEROFHIDDEVICES = static_cast<std::uint32_t>(n);
     }
     // A connection's disconnect handler may hook or unhook connections.
@@ -78,7 +78,7 @@ std::uint16_t THidDevices::GETNUMBEROFHIDDEVICES() const { return static_cast<st
 
 std::string THidDevices::GETDEVICEPATH(std::uint16_t DEVICENR) const
 {
-    return DEVICENR <= FNUMBEROFHIDDEVICES ? HIDDEVICENAME[DEVICENR] : std::string();
+    return DEVICENR <= FNUMBEROFHIDDEVICES ? HIDDEVICEINFO[DEVICENR].path : std::string();
 }
 
 void THidDevices::checkNumber(std::uint16_t n) const
@@ -87,42 +87,33 @@ void THidDevices::checkNumber(std::uint16_t n) const
         throw EUSBException(notAvailable(n));
 }
 
-std::unique_ptr<platform::HidHandle> THidDevices::openNumber(std::uint16_t n, std::string* reason) const
-{
-    return platform::hidBackend().open(GETDEVICEPATH(n), reason);
-}
-
+// The ids and strings come from the enumeration, which needs no access to
+// the device node: a board the operator may not open is listed all the
+// same, and its connect says why it fails.
 std::uint16_t THidDevices::GETVENDORID(std::uint16_t DEVICENR) const
 {
     checkNumber(DEVICENR);
-    auto h = openNumber(DEVICENR, nullptr);
-    const auto ids = h ? h->ids() : std::nullopt;
-    return ids ? ids->vendorId : 0;
+    return HIDDEVICEINFO[DEVICENR].vendorId;
 }
 
 std::uint16_t THidDevices::GETPRODUCTID(std::uint16_t DEVICENR) const
 {
     checkNumber(DEVICENR);
-    auto h = openNumber(DEVICENR, nullptr);
-    const auto ids = h ? h->ids() : std::nullopt;
-    return ids ? ids->productId : 0;
+    return HIDDEVICEINFO[DEVICENR].productId;
 }
 
 std::string THidDevices::GETPRODUCTSTRING(std::uint16_t DEVICENR) const
 {
     checkNumber(DEVICENR);
-    auto h = openNumber(DEVICENR, nullptr);
-    return h ? h->productString().value_or(std::string()) : std::string();
+    return HIDDEVICEINFO[DEVICENR].product;
 }
 
 std::string THidDevices::GETSERIALNUMBERSTRING(std::uint16_t DEVICENR) const
 {
     checkNumber(DEVICENR);
-    std::string reason;
-    auto h = openNumber(DEVICENR, &reason);
-    if (!h)
-        throw EUSBException(couldNotOpen(DEVICENR), reason);
-    return h->serialNumberString().value_or(std::string());
+    if (DEVICENR == 0)
+        throw EUSBException(couldNotOpen(DEVICENR));
+    return HIDDEVICEINFO[DEVICENR].serial;
 }
 
 void THidDevices::HOOKHIDDEVICE(THidDevice* HIDDEVICE)

@@ -62,9 +62,10 @@ public:
     std::uint16_t GETNUMBEROFHIDDEVICES() const;
     // Empty for 0 and for numbers above the count; never raises.
     std::string GETDEVICEPATH(std::uint16_t DEVICENR) const;
-    // The queries raise "Device n is not available." above the count. An
-    // interface that cannot be opened gives 0 or the empty text, except the
-    // serial number, which raises "Could not open device n".
+    // The queries raise "Device n is not available." above the count; they
+    // answer from the enumeration, without opening the interface. Number 0
+    // gives 0 or the empty text, except the serial number, which raises
+    // "Could not open device 0".
     std::uint16_t GETVENDORID(std::uint16_t DEVICENR) const;
     std::uint16_t GETPRODUCTID(std::uint16_t DEVICENR) const;
     std::string GETPRODUCTSTRING(std::uint16_t DEVICENR) const;
@@ -79,11 +80,10 @@ public:
 
 private:
     void checkNumber(std::uint16_t n) const;
-    std::unique_ptr<platform::HidHandle> openNumber(std::uint16_t n, std::string* reason) const;
 
     std::uint32_t FNUMBEROFHIDDEVICES = 0;
     std::vector<THidDevice*> FHIDDEVICELIST;  // not owned
-    std::array<std::string, MAX_DEVICES + 1> HIDDEVICENAME;  // entry n: path of interface n
+    std::array<platform::HidInterfaceInfo, MAX_DEVICES + 1> HIDDEVICEINFO;  // entry n: interface n
     std::unique_ptr<platform::DeviceChangeWatch> watch_;
 };
 

@@ -164,6 +164,23 @@ TEST_F(DeviceWindow, AFailedConnectIsShownAndDoesNotClaimABoard)
     EXPECT_TRUE(window->isVisible()) << "shown, so the operator can try again";
 }
 
+TEST_F(DeviceWindow, ABoardTheOperatorMayNotOpenIsListedAndItsConnectSaysWhy)
+{
+    SimBoard& board = newBoard();
+    addBoard(board, "/dev/hidraw0")->openFails = true;
+    open();
+    EXPECT_EQ(entries(), (std::vector<std::string>{"Tarnel2 ver.0001 VID 04D8:0001", "dummy usb device 1"}));
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Could not open device 1\nPermission denied");
+    EXPECT_EQ(demo(), (std::vector<std::int64_t>{0, 1}));
+
+    window->B_ConnectClick();  // the operator tries again
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[1].text, "Could not open device 1\nPermission denied");
+    EXPECT_EQ(demo().back(), 1);
+    EXPECT_FALSE(window->HidDevice1->GETCONNECTED());
+}
+
 TEST_F(DeviceWindow, UnplugAndReplug)
 {
     SimBoard& board = newBoard();
