@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -143,6 +144,8 @@ int main(int argc, char** argv)
         // Long enough for the first activation and the connect's messages.
         QTimer::singleShot(1500, mainView.get(), [&, shots] {
             devInt->move(mainView->x() + mainView->width() + 20, mainView->y());
+            // The pad opens as the operator opens it, by the main window's button.
+            mainView->Button1->click();
             manual->move(mainView->x(), mainView->y() + mainView->height() + 40);
             screenshots::save(shots, {mainView.get(), manual.get(), devInt.get()});
             mainView->close();

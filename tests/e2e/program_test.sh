@@ -18,6 +18,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS="$work/shots" \
 grep -qx "windowTitle=Telescope control" "$work/shots/Main_View.txt" || fail "no window 'Telescope control'"
 grep -qx "L_Object=Device not found" "$work/shots/Main_View.txt" || fail "status is not 'Device not found'"
 grep -qx "Version=Version 1.4.0 by Loridan" "$work/shots/Main_View.txt" || fail "no version label"
+# The pad, opened by the main window's button as an operator opens it, shows
+# its translated texts whether or not anything activated it.
+grep -qx "Button1=Up" "$work/shots/F_Manual.txt" || fail "the pad shows its design names: $(cat "$work/shots/F_Manual.txt")"
+grep -qx "Button3=Slow" "$work/shots/F_Manual.txt" || fail "the pad's speed button is untranslated"
 for w in Main_View F_Manual dev_int; do
     [ -s "$work/shots/$w.png" ] || fail "no picture of $w"
 done
