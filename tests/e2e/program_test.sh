@@ -42,4 +42,29 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     done
     wait $pid
 ' sh "$program" || fail "SIGTERM run ended with $? (11: no window, 12: did not exit within 5 s)"
+# 3. A FIFO named as the settings file counts as missing: the window comes up
+# and SIGTERM ends the program with status 0. A SIGTERM during start-up, before
+# any window exists, ends it with status 0 too.
+mkfifo "$work/fifo.ini"
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    "$1" "-i$2" & pid=$!
+    i=0
+    until xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; do
+        i=$((i + 1)); [ $i -le 200 ] || { kill -KILL $pid; exit 11; }
+        sleep 0.05
+    done
+    kill -TERM $pid
+    wait $pid || exit 13
+
+    "$1" & pid=$!
+    sleep 0.2
+    kill -TERM $pid
+    i=0
+    while kill -0 $pid 2>/dev/null; do
+        i=$((i + 1)); [ $i -le 100 ] || { kill -KILL $pid; exit 12; }
+        sleep 0.05
+    done
+    wait $pid || exit 14
+' sh "$program" "$work/fifo.ini" || fail "start-up run ended with $? (11: no window with a FIFO as settings, 12: did not exit, 13/14: exit status not 0)"
+
 echo "ok"
