@@ -6,8 +6,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+
+#include <algorithm>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -16,15 +20,12 @@ class QtDialogs final : public OperatorDialogs {
 public:
     void message(const std::string& title, const std::string& text) override
     {
-        QMessageBox::information(QApplication::activeWindow(), QString::fromStdString(title),
-                                 QString::fromStdString(text));
+        show(QMessageBox::Information, title, text, QMessageBox::Ok);
     }
 
     bool askYesNo(const std::string& title, const std::string& text) override
     {
-        return QMessageBox::question(QApplication::activeWindow(), QString::fromStdString(title),
-                                     QString::fromStdString(text),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return show(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     }
 
     std::optional<std::string> openFile(const OpenFileRequest& request) override
@@ -49,14 +50,45 @@ public:
         return chosen(d);
     }
 
-private:
-    static std::optional<std::string> chosen(QFileDialog& d)
+    void closeAll() override
     {
-        if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        for (const QPointer<QDialog>& d : open_) {
+            if (!d)
+                continue;
+            if (auto* box = qobject_cast<QMessageBox*>(d.data()))
+                box->done(box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
+            else
+                d->reject();
+        }
+    }
+
+private:
+    int show(QMessageBox::Icon icon, const std::string& title, const std::string& text,
+             QMessageBox::StandardButtons buttons)
+    {
+        QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text), buttons,
+                        QApplication::activeWindow());
+        return run(box);
+    }
+
+    std::optional<std::string> chosen(QFileDialog& d)
+    {
+        if (run(d) != QDialog::Accepted || d.selectedFiles().isEmpty())
             return std::nullopt;
         // The file system's own bytes, as the program opens them.
         return QFile::encodeName(d.selectedFiles().front()).toStdString();
     }
+
+    int run(QDialog& d)
+    {
+        open_.push_back(&d);
+        const int answer = d.exec();
+        std::erase_if(open_, [&](const QPointer<QDialog>& b) { return !b || b == &d; });
+        return answer;
+    }
+
+    // User-interface thread only, as every box.
+    std::vector<QPointer<QDialog>> open_;
 };
 
 QtDialogs g_qt;

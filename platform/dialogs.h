@@ -35,6 +35,10 @@ public:
     // The path the operator chose; nothing when the dialog was cancelled.
     virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
     virtual std::optional<std::string> saveFile(const SaveFileRequest& request) = 0;
+    // The program is closing: every box on screen closes as if answered OK
+    // (No for a question, Cancel for a file dialog). Once the message loop
+    // has been told to quit, a later box closes at once by itself.
+    virtual void closeAll() = 0;
 };
 
 // The service in force: the Qt boxes unless a test installed another. The Qt

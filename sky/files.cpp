@@ -1,6 +1,7 @@
 #include "sky/files.h"
 
 #include "core/text.h"
+#include "platform/input_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -43,33 +44,25 @@ std::string mib(std::size_t bytes) { return text::decimal(static_cast<std::int64
 ReadResult readWhole(const std::string& path, std::size_t maxBytes)
 {
     ReadResult r;
-    // Non-blocking, so a FIFO in the file's place cannot hold the program up.
-    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
-        r.missing = errno == ENOENT;
-        r.reason = errnoText(errno);
+    platform::InputFile in(path);
+    if (!in.isOpen()) {
+        r.missing = in.error() == ENOENT;
+        if (in.error() != 0)
+            r.reason = errnoText(in.error());
+        else
+            r.reason = in.type() == S_IFDIR ? "it is a folder" : "it is not a regular file";
         return r;
     }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        r.reason = errnoText(errno);
+    const std::string tooLarge = "it is larger than " + mib(maxBytes) + " MiB";
+    if (static_cast<std::uint64_t>(in.size()) > maxBytes) {
+        r.reason = tooLarge;
         return r;
     }
-    if (!S_ISREG(st.st_mode)) {
-        r.reason = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
-        return r;
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
-        r.reason = "it is larger than " + mib(maxBytes) + " MiB";
-        return r;
-    }
-    r.bytes.reserve(static_cast<std::size_t>(st.st_size));
+    r.bytes.reserve(static_cast<std::size_t>(in.size()));
     char buf[65536];
     for (;;) {
-        const ssize_t got = ::read(fd.get(), buf, sizeof buf);
+        const ssize_t got = in.read(buf, sizeof buf);
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
             r.reason = errnoText(errno);
             r.bytes.clear();
             return r;
@@ -78,7 +71,7 @@ ReadResult readWhole(const std::string& path, std::size_t maxBytes)
             break;
         // A file that grows while it is read is still bounded.
         if (r.bytes.size() + static_cast<std::size_t>(got) > maxBytes) {
-            r.reason = "it is larger than " + mib(maxBytes) + " MiB";
+            r.reason = tooLarge;
             r.bytes.clear();
             return r;
         }

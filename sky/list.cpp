@@ -221,9 +221,3 @@ void TF_list::SearchStrChange()
     Button1->setDefault(false);
 }
 
-void TF_list::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    // Showing a window activates it, whatever the window manager does.
-    platform::formWindowActivated(this);
-}

@@ -76,9 +76,6 @@ public:
     void ListBox1DblClick();
     void SearchStrChange();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void addRow(const sky::ObjectTexts& texts);
     void clearRows();

@@ -81,9 +81,3 @@ void TF_presel_add::B_saveClick()
 
 void TF_presel_add::B_cancelClick() { done(QDialog::Rejected); }
 
-void TF_presel_add::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    // Showing a window activates it, whatever the window manager does.
-    platform::formWindowActivated(this);
-}

@@ -36,7 +36,4 @@ public:
     void Object_DeclChange();
     void B_saveClick();
     void B_cancelClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };

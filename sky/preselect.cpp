@@ -328,12 +328,6 @@ void TF_preselect::onSignal(const SignalEvent& message)
         ONPOINT(message.point());
 }
 
-void TF_preselect::showEvent(QShowEvent* event)
-{
-    SignalReceiver<QWidget>::showEvent(event);
-    // Showing a window activates it, whatever the window manager does.
-    platform::formWindowActivated(this);
-}
 
 namespace sky {
 

@@ -95,7 +95,6 @@ public:
 
 protected:
     void onSignal(const SignalEvent& message) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void moveSelected(int by);

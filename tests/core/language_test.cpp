@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace std::string_literals;
 
 namespace {
@@ -128,9 +131,13 @@ TEST_F(Language, LoadsReplaceTheTableAndFailuresKeepIt)
     EXPECT_EQ(LANGUAGE::GETCAPTION("S", "A", ""), "second");
     EXPECT_EQ(LANGUAGE::GETCAPTION("S", "B", kDefault), kDefault) << "nothing is merged";
 
-    // Missing, and present but unreadable (a folder), both count as missing.
+    // Missing, and present but not a regular file (a folder, a FIFO that would
+    // block the opening, a device), all count as missing.
     fake.makeFolder(tmp.path() + "orla_setup.lng.dir");
-    for (const char* name : {"orla_setup.lng.none", "orla_setup.lng.dir"}) {
+    ASSERT_EQ(::mkfifo((tmp.path() + "orla_setup.lng.fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/null", (tmp.path() + "orla_setup.lng.dev").c_str()), 0);
+    for (const char* name : {"orla_setup.lng.none", "orla_setup.lng.dir", "orla_setup.lng.fifo",
+                             "orla_setup.lng.dev"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(LANGUAGE::INIT(name));
         EXPECT_FALSE(LANGUAGE::LANGUAGE_OK);
@@ -210,6 +217,8 @@ TEST(LanguageSplit, Count)
 TEST(LanguageSplit, PartsIntoSlots)
 {
     const std::string rest280 = std::string(279, 'r') + ";" + std::string(20, 's');
+    // 254 bytes, then a two-byte character that would end past the cut.
+    const std::string euro = std::string(254, 'e') + "\xC3\xA9" + "tail";
     struct Case {
         std::string line;
         std::size_t slots;
@@ -221,8 +230,9 @@ TEST(LanguageSplit, PartsIntoSlots)
         {"a", 3, {"a", "x1", "x2"}},
         {";a", 2, {"", "a"}},
         {"a;b;c;d", 2, {"a", "b"}},
-        // Texts are kept whole, however long the remainder.
-        {"first;" + rest280, 3, {"first", std::string(279, 'r'), std::string(20, 's')}},
+        // A part keeps its first 255 bytes, the remainder is split as ever.
+        {"first;" + rest280, 3, {"first", std::string(255, 'r'), std::string(20, 's')}},
+        {euro + ";" + euro, 2, {std::string(254, 'e'), std::string(254, 'e')}},
         {"Gr\xC3\xB6\xC3\x9F" "e;\xE2\x82\xAC 5", 2, {"Gr\xC3\xB6\xC3\x9F" "e", "\xE2\x82\xAC 5"}},
     };
     for (const Case& c : cases) {

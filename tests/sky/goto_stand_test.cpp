@@ -42,6 +42,7 @@ protected:
     void typeIn(const char* name, const char* ra, const char* decl)
     {
         QTimer::singleShot(0, &entry, [=, this] {
+            settle();  // the showing's activation first
             entry.Object_Name->setText(name);
             entry.Object_RA->setText(ra);
             entry.Object_Decl->setText(decl);

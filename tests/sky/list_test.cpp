@@ -8,6 +8,7 @@
 #include "tests/sky/sky_stand.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -129,6 +130,7 @@ TEST_F(ObjectList, ShowingTranslatesTheWindow)
     platform::resetFormActivation();
     list.SELECT_FUNCTION = true;
     list.show();
+    QCoreApplication::processEvents();
     EXPECT_EQ(list.Button1->text(), "Add to list");
     for (QPushButton* b : {list.Button2, list.Button3, list.Button4}) {
         EXPECT_FALSE(b->text().isEmpty());

@@ -3,6 +3,7 @@
 #include "platform/form_activation.h"
 #include "tests/sky/sky_stand.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +19,7 @@ protected:
     int run(const std::function<void()>& act)
     {
         QTimer::singleShot(0, &dialog, [&] {
+            QCoreApplication::processEvents();  // the showing's activation first
             act();
             if (dialog.isVisible())
                 dialog.reject();  // what the test did not close, Cancel does

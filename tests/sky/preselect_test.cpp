@@ -80,6 +80,7 @@ protected:
     static void inModal(QDialog& d, const std::function<void()>& act)
     {
         QTimer::singleShot(0, &d, [&] {
+            settle();  // the showing's activation first
             act();
             if (d.isVisible())
                 d.reject();
@@ -402,6 +403,7 @@ TEST_F(Preselect, ShowingTranslatesAndExitCloses)
     useShippedLanguage();
     platform::resetFormActivation();
     preselect.show();
+    settle();
     EXPECT_EQ(preselect.B_Left->text(), "Go to");
     EXPECT_EQ(preselect.B_Right->text(), "Next");
     EXPECT_EQ(preselect.Load1->text(), "Load...");

@@ -5,6 +5,7 @@
 
 #include "platform/dialogs.h"
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -33,6 +34,8 @@ public:
     // answers as a cancelled dialog.
     std::optional<std::string> openFile(const platform::OpenFileRequest& request) override;
     std::optional<std::string> saveFile(const platform::SaveFileRequest& request) override;
+    void closeAll() override;
+    int closeAllCalls() const { return closeAllCalls_.load(); }
 
     // The boxes shown so far, oldest first.
     std::vector<Box> shown() const;
@@ -57,6 +60,7 @@ private:
     std::deque<std::optional<std::string>> files_;
     std::vector<platform::OpenFileRequest> opens_;
     std::vector<platform::SaveFileRequest> saves_;
+    std::atomic<int> closeAllCalls_{0};
 };
 
 }  // namespace testing_support

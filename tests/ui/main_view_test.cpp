@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -153,6 +154,17 @@ TEST_F(MainView, HoverHelpShowsOverTheStatusAndPutsItBack)
     EXPECT_EQ(status(), "");
     leave(view->B_Gear);
     EXPECT_EQ(status(), "Tarnel2 detected");
+}
+
+TEST_F(MainView, EveryHoverTextOfTheShippedLanguageFitsTheStatusLine)
+{
+    activateOnly();
+    const QFontMetrics metrics(view->L_Object->font());
+    for (const std::string* text : {&view->INIT_MSG, &view->ALIGN_MSG, &view->GEAR_MSG, &view->SAVE_MSG}) {
+        ASSERT_FALSE(text->empty());
+        EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(*text)), view->L_Object->contentsRect().width())
+            << *text;
+    }
 }
 
 TEST_F(MainView, ActivationTranslatesAndReportsAMissingLanguageFileOnce)
