@@ -28,8 +28,8 @@ test-sanitize: deps
 	cmake --build build-tsan -j $(JOBS)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threaded
 
-# Pictures of the main window, the pad and the device window, as an operator
-# sees them, under a virtual display: build/screenshots/*.png
+# Pictures of the main window, the pad, the device window and the sky windows,
+# as an operator sees them, under a virtual display: build/screenshots/*.png
 screenshots: build
 	xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS=$(CURDIR)/$(BUILD)/screenshots \
 		$(BUILD)/bin/orla_setup
