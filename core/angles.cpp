@@ -118,7 +118,7 @@ std::optional<double> readFields(std::string_view in, char unit, char minMark, c
         }
     }
     v *= sign;
-    // Huge fields can overflow; the readers promise a number.
+    // Huge fields can overflow.
     if (!std::isfinite(v))
         return std::nullopt;
     return v;

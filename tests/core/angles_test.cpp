@@ -119,6 +119,19 @@ INSTANTIATE_TEST_SUITE_P(Hours, Readers, ::testing::Values(
     hour("1e308h0m", 0.0), hour("1e306h0m0s", 0.0), hour("nanh0m", 0.0),
     hour("\xE2\x88\x92" "5h0m", 0.0)));
 
+// The same readers for a caller that must not take an unreadable text as 0.
+TEST(AngleTexts, VariantReadersTellAFailedReadFromZero)
+{
+    EXPECT_EQ(READ_DEG("    0d00'00.0\""), 0.0);
+    EXPECT_EQ(READ_DEG("-57d14'12.3\""), DEGTOREAL("-57d14'12.3\""));
+    EXPECT_EQ(READ_HOUR("  0h00m00.0s"), 0.0);
+    EXPECT_EQ(READ_HOUR("5h30m12s.5"), 297187.5);
+    for (const char* bad : {"", "   ", "12d", "5d 07'00.0\"", "1e400d0'", "5d07'\""})
+        EXPECT_FALSE(READ_DEG(bad)) << bad;
+    for (const char* bad : {"", "5h", "5h 30m", "1e306h0m0s", "nanh0m"})
+        EXPECT_FALSE(READ_HOUR(bad)) << bad;
+}
+
 struct FormatCase {
     const char* text;
     bool fits;
