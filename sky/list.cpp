@@ -11,6 +11,7 @@
 #include "sky/files.h"
 #include "sky/planets.h"
 #include "sky/row_list.h"
+#include "sky/widgets.h"
 #include "ui/size.h"
 
 #include <QAction>
@@ -40,18 +41,12 @@ constexpr int kWidth = 660;
 constexpr int kHeight = 440;
 constexpr const char* kListTitle = "Object list";
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
+using sky_ui::named;
+using sky_ui::placed;
 
 QPushButton* button(QWidget* parent, const char* name, const char* text, QRect where)
 {
-    QPushButton* b = named(new QPushButton(QString::fromLatin1(text), parent), name);
-    b->setGeometry(where);
-    return b;
+    return placed(new QPushButton(QString::fromLatin1(text), parent), name, where);
 }
 
 }  // namespace
@@ -63,10 +58,8 @@ TF_list::TF_list(QWidget* parent) : QDialog(parent)
     resize(kWidth, kHeight);
 
     MainMenu1 = named(new QMenuBar(this), "MainMenu1");
-    File1 = named(new QMenu(QStringLiteral("File"), MainMenu1), "File1");
-    File1->menuAction()->setObjectName("File1");
-    MainMenu1->addMenu(File1);
-    Open1 = named(File1->addAction(QStringLiteral("Open")), "Open1");
+    File1 = sky_ui::submenu(MainMenu1, "File1", "File");
+    Open1 = sky_ui::item(File1, "Open1", "Open");
     const int menuH = MainMenu1->sizeHint().height();
     MainMenu1->setGeometry(0, 0, kWidth, menuH);
 
@@ -75,12 +68,9 @@ TF_list::TF_list(QWidget* parent) : QDialog(parent)
     Button2 = button(this, "Button2", "Cancel", {kWidth - 120, kHeight - 40, 110, 28});
     Button3 = button(this, "Button3", "Search", {444, top, 96, 26});
     Button4 = button(this, "Button4", "File", {550, top, 100, 26});
-    ComboBox1 = named(new QComboBox(this), "ComboBox1");
-    ComboBox1->setGeometry(10, top, 200, 26);
-    SearchStr = named(new QLineEdit(this), "SearchStr");
-    SearchStr->setGeometry(220, top, 216, 26);
-    ListBox1 = named(new QListWidget(this), "ListBox1");
-    ListBox1->setGeometry(10, top + 34, kWidth - 20, kHeight - top - 34 - 50);
+    ComboBox1 = placed(new QComboBox(this), "ComboBox1", {10, top, 200, 26});
+    SearchStr = placed(new QLineEdit(this), "SearchStr", {220, top, 216, 26});
+    ListBox1 = placed(new QListWidget(this), "ListBox1", {10, top + 34, kWidth - 20, kHeight - top - 34 - 50});
     ListBox1->setFont(sky::rowFont());
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
 

@@ -3,6 +3,7 @@
 #include "core/angles.h"
 #include "core/translate.h"
 #include "platform/form_activation.h"
+#include "sky/widgets.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -15,13 +16,7 @@ namespace {
 constexpr int kWidth = 470;
 constexpr int kHeight = 118;
 
-template <class W>
-W* named(W* w, const char* name, QRect where)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(where);
-    return w;
-}
+using sky_ui::placed;
 
 void colour(QLineEdit* edit, const QColor& c)
 {
@@ -39,14 +34,14 @@ TF_presel_add::TF_presel_add(QWidget* parent) : QDialog(parent)
     setObjectName("F_presel_add");
     setWindowTitle("F_presel_add");
     resize(kWidth, kHeight);
-    Label1 = named(new QLabel("Label1", this), "Label1", {10, 8, 200, 20});
-    Label2 = named(new QLabel("Label2", this), "Label2", {218, 8, 116, 20});
-    Label3 = named(new QLabel("Label3", this), "Label3", {342, 8, 118, 20});
-    Object_Name = named(new QLineEdit(this), "Object_Name", {10, 30, 200, 26});
-    Object_RA = named(new QLineEdit(this), "Object_RA", {218, 30, 116, 26});
-    Object_Decl = named(new QLineEdit(this), "Object_Decl", {342, 30, 118, 26});
-    B_save = named(new QPushButton("B_save", this), "B_save", {10, 78, 90, 28});
-    B_cancel = named(new QPushButton("B_cancel", this), "B_cancel", {370, 78, 90, 28});
+    Label1 = placed(new QLabel("Label1", this), "Label1", {10, 8, 200, 20});
+    Label2 = placed(new QLabel("Label2", this), "Label2", {218, 8, 116, 20});
+    Label3 = placed(new QLabel("Label3", this), "Label3", {342, 8, 118, 20});
+    Object_Name = placed(new QLineEdit(this), "Object_Name", {10, 30, 200, 26});
+    Object_RA = placed(new QLineEdit(this), "Object_RA", {218, 30, 116, 26});
+    Object_Decl = placed(new QLineEdit(this), "Object_Decl", {342, 30, 118, 26});
+    B_save = placed(new QPushButton("B_save", this), "B_save", {10, 78, 90, 28});
+    B_cancel = placed(new QPushButton("B_cancel", this), "B_cancel", {370, 78, 90, 28});
     B_save->setDefault(true);
     connect(Object_RA, &QLineEdit::textChanged, this, [this] { Object_RAChange(); });
     connect(Object_Decl, &QLineEdit::textChanged, this, [this] { Object_DeclChange(); });

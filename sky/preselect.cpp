@@ -11,6 +11,7 @@
 #include "sky/planets.h"
 #include "sky/presel_add.h"
 #include "sky/row_list.h"
+#include "sky/widgets.h"
 #include "ui/size.h"
 
 #include <QAction>
@@ -76,25 +77,10 @@ constexpr int kWidth = 660;
 constexpr int kHeight = 400;
 constexpr const char* kTitle = "Preselect list";
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QAction* item(QMenu* menu, const char* name, const char* caption)
-{
-    return named(menu->addAction(QString::fromLatin1(caption)), name);
-}
-
-QMenu* submenu(QMenuBar* bar, const char* name, const char* caption)
-{
-    QMenu* m = named(new QMenu(QString::fromLatin1(caption), bar), name);
-    m->menuAction()->setObjectName(QString::fromLatin1(name));
-    bar->addMenu(m);
-    return m;
-}
+using sky_ui::item;
+using sky_ui::named;
+using sky_ui::placed;
+using sky_ui::submenu;
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -120,12 +106,9 @@ TF_preselect::TF_preselect(QWidget* parent) : SignalReceiver<QWidget>(parent, Qt
     const int menuH = MainMenu1->sizeHint().height();
     MainMenu1->setGeometry(0, 0, kWidth, menuH);
 
-    B_Left = named(new QPushButton(QStringLiteral("GoTo"), this), "B_Left");
-    B_Left->setGeometry(10, kHeight - 40, 110, 28);
-    B_Right = named(new QPushButton(QStringLiteral("Next"), this), "B_Right");
-    B_Right->setGeometry(130, kHeight - 40, 110, 28);
-    ListBox1 = named(new QListWidget(this), "ListBox1");
-    ListBox1->setGeometry(10, menuH + 8, kWidth - 20, kHeight - menuH - 8 - 50);
+    B_Left = placed(new QPushButton(QStringLiteral("GoTo"), this), "B_Left", {10, kHeight - 40, 110, 28});
+    B_Right = placed(new QPushButton(QStringLiteral("Next"), this), "B_Right", {130, kHeight - 40, 110, 28});
+    ListBox1 = placed(new QListWidget(this), "ListBox1", {10, menuH + 8, kWidth - 20, kHeight - menuH - 8 - 50});
     ListBox1->setFont(sky::rowFont());
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
 
