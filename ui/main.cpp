@@ -4,7 +4,6 @@
 #include "board/control.h"
 #include "board/ctrl_view.h"
 #include "board/dev_int.h"
-#include "platform/dialogs.h"
 #include "platform/gui_bridge.h"
 #include "platform/system.h"
 #include "setup/encoder_setup.h"
@@ -14,6 +13,7 @@
 #include "sky/preselect.h"
 #include "ui/main_view.h"
 #include "ui/manual.h"
+#include "ui/program_close.h"
 #include "ui/screenshots.h"
 
 #include <QApplication>
@@ -78,28 +78,6 @@ void closeOnSignals(QWidget* mainWindow)
     });
 }
 
-// Before the main window's own close handler stops the control loop, every
-// wait of another thread on this one is cancelled and every box on screen is
-// closed: a loop waiting for a box to be answered could otherwise hold up the
-// end of the program.
-class CancelWaitsOnClose final : public QObject {
-public:
-    explicit CancelWaitsOnClose(platform::UiBridge& bridge) : bridge_(bridge) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close) {
-            bridge_.shutdown();
-            platform::dialogs().closeAll();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    platform::UiBridge& bridge_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -141,8 +119,7 @@ int main(int argc, char** argv)
     fPreselect->setObjectList(fList.get());
     fPreselect->setEntryDialog(fPreselAdd.get());
 
-    CancelWaitsOnClose cancelWaits(bridge);
-    mainView->installEventFilter(&cancelWaits);
+    new ProgramClose(bridge, mainView.get());
     closeOnSignals(mainView.get());
     mainView->show();
     // A desktop without a window manager never activates it by itself, and

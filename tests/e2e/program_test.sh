@@ -61,8 +61,15 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     kill -TERM $pid
     wait $pid || exit 13
 
+    # As soon as the program catches SIGTERM (before that the loader runs),
+    # long before its window exists.
     "$1" & pid=$!
-    sleep 0.2
+    i=0
+    until mask=$(sed -n "s/^SigCgt:[[:space:]]*//p" /proc/$pid/status 2>/dev/null) &&
+          [ -n "$mask" ] && [ $((0x$mask & 0x4000)) -ne 0 ]; do
+        i=$((i + 1)); [ $i -le 2000 ] || { kill -KILL $pid; exit 15; }
+        sleep 0.005
+    done
     kill -TERM $pid
     i=0
     while kill -0 $pid 2>/dev/null; do
@@ -70,6 +77,6 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
         sleep 0.05
     done
     wait $pid || exit 14
-' sh "$program" "$work/fifo.ini" || fail "start-up run ended with $? (11: no window with a FIFO as settings, 12: did not exit, 13/14: exit status not 0)"
+' sh "$program" "$work/fifo.ini" || fail "start-up run ended with $? (11: no window with a FIFO as settings, 12: did not exit, 13/14: exit status not 0, 15: SIGTERM never caught)"
 
 echo "ok"
