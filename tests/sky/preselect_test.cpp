@@ -79,7 +79,7 @@ protected:
     // Shows `d` modally and runs `act` in it; what `act` leaves open is cancelled.
     static void inModal(QDialog& d, const std::function<void()>& act)
     {
-        QTimer::singleShot(0, &d, [&] {
+        QTimer::singleShot(0, &d, [&d, act] {
             settle();  // the showing's activation first
             act();
             if (d.isVisible())
