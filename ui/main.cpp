@@ -8,6 +8,12 @@
 #include "platform/system.h"
 #include "setup/encoder_setup.h"
 #include "setup/setup_view.h"
+#include "tools/about.h"
+#include "tools/graph.h"
+#include "tools/iocontrol.h"
+#include "tools/params_edit.h"
+#include "tools/setlang.h"
+#include "tools/shots.h"
 #include "ui/main_view.h"
 #include "ui/manual.h"
 #include "ui/screenshots.h"
@@ -105,14 +111,23 @@ int main(int argc, char** argv)
     auto setup = std::make_unique<TSetup>();
     auto ctrl = std::make_unique<Tctrl>();
     auto devInt = std::make_unique<Tdev_int>();
+    auto paramView = std::make_unique<Tparam_view>();
     auto manual = std::make_unique<TF_Manual>();
+    auto ioControl = std::make_unique<TIO_Control>();
+    auto language = std::make_unique<TF_Language>();
+    auto about = std::make_unique<TF_About>();
     auto form1 = std::make_unique<TForm1>();
+    auto form2 = std::make_unique<TForm2>();
 
     mainView->setDeviceWindow(devInt.get());
     mainView->setManualPad(manual.get());
     mainView->setEncoderDialog(form1.get());
     mainView->setWizard(setup.get());
     setup->setPad(manual.get());
+    mainView->setGraphWindow(form2.get());
+    mainView->setParameterEditor([&] { return paramView->ShowModal() != Tparam_view::mrCancel; });
+    mainView->setLanguageChooser([&] { return language->ShowModal() == TF_Language::mrOk; });
+    mainView->setAboutBox([&] { about->ShowModal(mainView.get()); });
 
     CancelWaitsOnClose cancelWaits(bridge);
     mainView->installEventFilter(&cancelWaits);
@@ -127,6 +142,7 @@ int main(int argc, char** argv)
             devInt->move(mainView->x() + mainView->width() + 20, mainView->y());
             manual->move(mainView->x(), mainView->y() + mainView->height() + 40);
             screenshots::save(shots, {mainView.get(), manual.get(), devInt.get()});
+            tools::saveThroughMainWindow(shots, *mainView, *paramView, *language, *about, *form2);
             mainView->close();
         });
     }
@@ -136,8 +152,13 @@ int main(int argc, char** argv)
     // it, and release every thread still waiting on this one.
     bridge.shutdown();
     CONTROL::CTRL_CLOSE();
+    form2.reset();
     form1.reset();
+    about.reset();
+    language.reset();
+    ioControl.reset();
     manual.reset();
+    paramView.reset();
     devInt.reset();
     ctrl.reset();
     setup.reset();
