@@ -34,16 +34,11 @@ screenshots: build
 	xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS=$(CURDIR)/$(BUILD)/screenshots \
 		$(BUILD)/bin/orla_setup
 
-# The input-report decoder under libFuzzer (clang), for FUZZ_SECONDS.
-FUZZ_SECONDS ?= 60
+# Every reader of outside input under libFuzzer (clang), each for FUZZ_SECONDS,
+# side by side; one summary line per target.
+FUZZ_SECONDS ?= 30
 fuzz: deps
-	mkdir -p build-fuzz/corpus
-	clang++ -std=c++20 -O1 -g -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-		tests/fuzz/decode_fuzz.cpp board/frames.cpp -o build-fuzz/decode_fuzz
-	@echo "fuzzing the decoder for $(FUZZ_SECONDS) s (log: build-fuzz/fuzz.log)"
-	@build-fuzz/decode_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=256 build-fuzz/corpus \
-		> build-fuzz/fuzz.log 2>&1 || { tail -40 build-fuzz/fuzz.log; exit 1; }
-	@tail -1 build-fuzz/fuzz.log
+	FUZZ_SECONDS=$(FUZZ_SECONDS) ./scripts/fuzz.sh
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

@@ -136,21 +136,18 @@ void INIT_CONTR(LoopHooks hooks)
 
 bool CTRL_CLOSE(int boundMs)
 {
-    CONTR_RUNNING = false;
+    STOP_LOOP();
     BEGIN_UI_SHUTDOWN();
     std::unique_lock lock(g_runner.mutex);
-    const bool ended =
-        g_runner.ended.wait_for(lock, std::chrono::milliseconds(boundMs), [] { return !g_runner.running; });
-    if (!g_runner.thread.joinable())
-        return true;
+    const auto ended = [] { return !g_runner.running; };
+    if (boundMs < 0)
+        g_runner.ended.wait(lock, ended);
+    else if (!g_runner.ended.wait_for(lock, std::chrono::milliseconds(boundMs), ended))
+        return false;  // still joinable: a later close joins it
     lock.unlock();
-    if (ended) {
+    if (g_runner.thread.joinable())
         g_runner.thread.join();
-        return true;
-    }
-    // Joining now could hang the program's exit; its run flag is off.
-    g_runner.thread.detach();
-    return false;
+    return true;
 }
 
 void READ_POS(double& RA, double& DE) { HAL::READPOS(RA, DE); }
@@ -197,7 +194,7 @@ void BOARD_DISCONNECTED() { POWER_ON = false; }
 
 void RESET()
 {
-    CTRL_CLOSE();
+    CTRL_CLOSE(-1);
     RESET_UI_SHUTDOWN();
     CONTR_RUNNING = false;
     INIT_DONE = false;

@@ -124,9 +124,10 @@ void ACTIVATE_PARAM_LIST();
 void INIT_CONTR();
 void INIT_CONTR(LoopHooks hooks);
 // Stops the loop: it finishes its cycle and sends a last zero-speed frame.
-// Every wait of the loop on the user-interface thread is cancelled, and the
-// thread is joined within `boundMs`; true when it has ended. A loop that is
-// still busy then is left to end by itself at its next check.
+// Every wait of the loop, on its cycle timer or on the user-interface thread,
+// ends at once, and the thread is joined within `boundMs` (a negative bound:
+// however long it takes); true when it has been joined. A loop still busy
+// then stays joinable, never detached: a later call joins it.
 bool CTRL_CLOSE(int boundMs = 2000);
 
 // Axis angles from the absolute counts, without calibration offsets; the

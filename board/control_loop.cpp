@@ -14,8 +14,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <limits>
-#include <thread>
+#include <mutex>
 
 namespace CONTROL {
 namespace {
@@ -27,6 +28,19 @@ constexpr std::int32_t kSyncWaitMs = 8000;
 constexpr std::int32_t kMaxDriftMs = 7000;
 
 std::int32_t timeOfDayMs() { return platform::clock().now().msOfDay; }
+
+// What the loop's real waits wait on: a stop request ends every one at once,
+// whatever its length, so a long Cycle_Time never holds up the close.
+struct Wake {
+    std::mutex mutex;
+    std::condition_variable stopped;
+};
+
+Wake& wake()
+{
+    static Wake w;
+    return w;
+}
 
 // 32-bit wrap-around arithmetic of the clock values, without overflow.
 std::int32_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
@@ -102,12 +116,23 @@ ControlLoop::ControlLoop(LoopHooks hooks) : hooks_(std::move(hooks)) {}
 
 ControlLoop::~ControlLoop() = default;
 
+void STOP_LOOP()
+{
+    {
+        std::lock_guard lock(wake().mutex);
+        CONTR_RUNNING = false;
+    }
+    wake().stopped.notify_all();
+}
+
 void ControlLoop::pause(int ms)
 {
-    if (hooks_.sleep)
+    if (hooks_.sleep) {
         hooks_.sleep(ms);
-    else
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
+    std::unique_lock lock(wake().mutex);
+    wake().stopped.wait_for(lock, std::chrono::milliseconds(ms), [] { return !CONTR_RUNNING.load(); });
 }
 
 void ControlLoop::start()
@@ -172,7 +197,7 @@ void ControlLoop::run()
         work();
         // Sleeps through most of the wait at once and polls only its last
         // millisecond, so an idle loop costs little yet holds its period.
-        while (!cycleTimer_->TIMEOUT())
+        while (CONTR_RUNNING.load() && !cycleTimer_->TIMEOUT())
             pause(std::max(1, cycleTimer_->REMAINING() - 1));
         endCycle();
     }

@@ -22,6 +22,9 @@ struct LoopHooks {
     std::function<void()> cycleEnded;
 };
 
+// Clears CONTR_RUNNING and ends every wait of a running loop at once.
+void STOP_LOOP();
+
 // An axis angle in arcseconds as the loop posts it: tenths of an arcsecond,
 // halves to the even neighbour.
 std::int64_t POSITION_TENTHS(double arcsec);

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace {
@@ -115,7 +116,11 @@ Tdev_int::Tdev_int(QWidget* parent)
     HidDevice1->OnHidData = [this](THidDevice* s, std::uint8_t id, THidData d, std::size_t n) {
         HidDevice1HidData(s, id, d, n);
     };
-    HidDevice1->OnDisconnect = [](THidDevice*) { CONTROL::BOARD_DISCONNECTED(); };
+    HidDevice1->OnDisconnect = [this](THidDevice*) {
+        CONTROL::BOARD_DISCONNECTED();
+        if (!ownChange_)
+            connectionLost();
+    };
     HAL::SET_LINK(&link_);
     HidDevices1->OnDeviceChange = [this](THidDevices*) { HidDevices1DeviceChange(); };
     HidDevices1DeviceChange();
@@ -127,6 +132,15 @@ Tdev_int::~Tdev_int()
     Timer1->stop();
     HAL::SET_LINK(nullptr);
     HidDevices1->OnDeviceChange = nullptr;
+    // The connection outlives this body; its last disconnect must not reach
+    // a window that is going.
+    HidDevice1->OnDisconnect = [](THidDevice*) { CONTROL::BOARD_DISCONNECTED(); };
+}
+
+void Tdev_int::connectionLost()
+{
+    // The caption follows at the next tick, which offers the connect again.
+    SIGNAL("Main_view", WM_DEMO_MESSAGE, 1);
 }
 
 void Tdev_int::FormActivate()
@@ -145,6 +159,7 @@ void Tdev_int::setCaption(int which) { B_Connect->setText(qs(CONN_B[static_cast<
 
 void Tdev_int::HidDevices1DeviceChange()
 {
+    const QScopedValueRollback own(ownChange_, true);
     ComboBox1->clear();
     boards_.clear();
     HidDevices1->CHECKHIDDEVICES();
@@ -205,6 +220,7 @@ std::uint16_t Tdev_int::selectedDevice() const
 
 void Tdev_int::B_ConnectClick()
 {
+    const QScopedValueRollback own(ownChange_, true);
     const bool dummySelected = ComboBox1->currentIndex() == ComboBox1->count() - 1;
     if (captionIs(0) && dummySelected) {
         SET_PARAM("USB_DEV", "dummy 1");
@@ -254,8 +270,9 @@ void Tdev_int::Timer1Timer()
     PROCESS();
     E_An1_R->setText(qs(width4(HAL::AN_MOT_R)));
     E_An1_D->setText(qs(width4(HAL::AN_MOT_D)));
-    E_Pos_R->setText(qs(text::decimal(HAL::TEL_RA)));
-    E_pos_D->setText(qs(text::decimal(HAL::TEL_DEC)));
+    const HAL::AxisCounts counts = HAL::TEL_POS.load();
+    E_Pos_R->setText(qs(text::decimal(counts.RA)));
+    E_pos_D->setText(qs(text::decimal(counts.DEC)));
     const std::uint8_t in = inputBits();
     Left_button->setChecked(in & 1);
     Right_button->setChecked(in & 8);

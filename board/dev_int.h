@@ -87,6 +87,9 @@ private:
 
     bool captionIs(int which) const;
     void setCaption(int which);
+    // A disconnect the window did not ask for (a failed read or write, a
+    // rescan without the board): the status line no longer claims a board.
+    void connectionLost();
     // The device number the selected board entry has now; 0 when it is gone.
     std::uint16_t selectedDevice() const;
     // The input byte as far as it stands for keys held: nothing without a board.
@@ -94,4 +97,5 @@ private:
 
     std::vector<Entry> boards_;  // one per board entry, in list order
     Link link_;
+    bool ownChange_ = false;     // the window itself connects, disconnects or rescans
 };

@@ -3,7 +3,7 @@
 namespace HAL {
 
 std::atomic<std::uint8_t> DIG_IN_R{0};
-std::atomic<std::int32_t> TEL_RA{0}, TEL_DEC{0}, TEL_INC_RA{0}, TEL_INC_DEC{0};
+CountPair TEL_POS, TEL_INC_POS;
 std::atomic<bool> POS_RECEIVED{false};
 std::atomic<bool> HW_RA_MOT_CCW{false}, HW_RA_ENC_CCW{false}, HW_DE_MOT_CCW{false}, HW_DE_ENC_CCW{false};
 std::atomic<bool> HW_RA_MOT_ENC_CR{false}, HW_DE_MOT_ENC_CR{false}, HW_CONFIG{false}, HW_CONF_ENC{false},
@@ -144,14 +144,12 @@ void DECODE(const std::uint8_t* data, std::size_t length)
     switch (data[0]) {
     case TYPE_ABS_ENCODER:
         DIG_IN_R = data[1];
-        TEL_RA = be24(data + 2);
-        TEL_DEC = be24(data + 5);
+        TEL_POS.store({be24(data + 2), be24(data + 5)});
         POS_RECEIVED = true;
         break;
     case TYPE_INC_ENCODER:
         DIG_IN_R = data[1];
-        TEL_INC_RA = be24(data + 2);
-        TEL_INC_DEC = be24(data + 5);
+        TEL_INC_POS.store({be24(data + 2), be24(data + 5)});
         POS_RECEIVED = true;
         break;
     case TYPE_SERVICE:
@@ -165,7 +163,8 @@ void DECODE(const std::uint8_t* data, std::size_t length)
 void RESET_BOARD_VALUES()
 {
     DIG_IN_R = 0;
-    TEL_RA = TEL_DEC = TEL_INC_RA = TEL_INC_DEC = 0;
+    TEL_POS.store({});
+    TEL_INC_POS.store({});
     POS_RECEIVED = false;
     HW_RA_MOT_CCW = HW_RA_ENC_CCW = HW_DE_MOT_CCW = HW_DE_ENC_CCW = false;
     HW_RA_MOT_ENC_CR = HW_DE_MOT_ENC_CR = HW_CONFIG = HW_CONF_ENC = HW_ABS_ENC = false;

@@ -53,7 +53,30 @@ Frame TIMEBASE_FRAME(std::int32_t TIMEBASE, std::int32_t LST_MS_OFFSET, std::int
 // Board values, written by the decoder on the user-interface thread and read
 // by the control loop: every one is read and written whole.
 extern std::atomic<std::uint8_t> DIG_IN_R;
-extern std::atomic<std::int32_t> TEL_RA, TEL_DEC, TEL_INC_RA, TEL_INC_DEC;
+// The two axis counts of one encoder frame. They are published and read as
+// one value, so a reading never mixes the counts of two frames.
+struct AxisCounts {
+    std::int32_t RA = 0, DEC = 0;
+    bool operator==(const AxisCounts&) const = default;
+};
+class CountPair {
+public:
+    AxisCounts load() const
+    {
+        const std::uint64_t v = bits_.load();
+        return {static_cast<std::int32_t>(static_cast<std::uint32_t>(v >> 32)),
+                static_cast<std::int32_t>(static_cast<std::uint32_t>(v))};
+    }
+    void store(AxisCounts c)
+    {
+        bits_.store(std::uint64_t{static_cast<std::uint32_t>(c.RA)} << 32 | static_cast<std::uint32_t>(c.DEC));
+    }
+
+private:
+    std::atomic<std::uint64_t> bits_{0};
+};
+extern CountPair TEL_POS;      // absolute encoder frames
+extern CountPair TEL_INC_POS;  // incremental encoder frames
 extern std::atomic<bool> POS_RECEIVED;
 extern std::atomic<bool> HW_RA_MOT_CCW, HW_RA_ENC_CCW, HW_DE_MOT_CCW, HW_DE_ENC_CCW;
 extern std::atomic<bool> HW_RA_MOT_ENC_CR, HW_DE_MOT_ENC_CR, HW_CONFIG, HW_CONF_ENC, HW_ABS_ENC;

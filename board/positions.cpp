@@ -45,24 +45,25 @@ void READPOS(double& RA, double& DE)
 {
     if (!POS_RECEIVED.load())
         return;
-    RA = CHECKBOUND(NORMPOS(TEL_RA, GET_IPARAM("RA_RESOLUTION")), 0, kTurn);
-    DE = CHECKBOUND(NORMPOS(TEL_DEC, GET_IPARAM("DEC_RESOLUTION")), -kHalfTurn, kHalfTurn);
+    const AxisCounts c = TEL_POS.load();
+    RA = CHECKBOUND(NORMPOS(c.RA, GET_IPARAM("RA_RESOLUTION")), 0, kTurn);
+    DE = CHECKBOUND(NORMPOS(c.DEC, GET_IPARAM("DEC_RESOLUTION")), -kHalfTurn, kHalfTurn);
 }
 
 void READHWPOS(std::int32_t& HOR, std::int32_t& VERT)
 {
-    HOR = TEL_RA;
-    VERT = TEL_DEC;
+    const AxisCounts c = TEL_POS.load();
+    HOR = c.RA;
+    VERT = c.DEC;
 }
 
 void RAWPOS(std::int32_t& HOR, std::int32_t& VERT, bool INCR)
 {
     const double offRa = INCR ? 0.0 : GET_FPARAM("RA_CAL");
     const double offDe = INCR ? 0.0 : GET_FPARAM("DEC_CAL");
-    const std::int32_t first = INCR ? TEL_INC_RA.load() : TEL_RA.load();
-    const std::int32_t second = INCR ? TEL_INC_DEC.load() : TEL_DEC.load();
-    const double h = std::nearbyint(NORMPOS(first, GET_IPARAM("RA_RESOLUTION")) + offRa);
-    const double v = std::nearbyint(NORMPOS(second, GET_IPARAM("DEC_RESOLUTION")) + offDe);
+    const AxisCounts c = INCR ? TEL_INC_POS.load() : TEL_POS.load();
+    const double h = std::nearbyint(NORMPOS(c.RA, GET_IPARAM("RA_RESOLUTION")) + offRa);
+    const double v = std::nearbyint(NORMPOS(c.DEC, GET_IPARAM("DEC_RESOLUTION")) + offDe);
     // Rounding can reach a whole turn, which wraps to 0.
     HOR = wholeArcsec(CHECKBOUND(h, 0, kTurn));
     VERT = wholeArcsec(CHECKBOUND(v, 0, kTurn));

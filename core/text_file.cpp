@@ -1,16 +1,15 @@
 #include "core/text_file.h"
 
 #include "core/text.h"
-
-#include <fstream>
+#include "platform/input_file.h"
 
 namespace text {
 
 bool readLines(const std::string& path, const LineRules& rules,
                const std::function<void(const std::string&)>& line)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
+    platform::InputFile in(path);
+    if (!in.isOpen())
         return false;
 
     // Keep a few bytes past the limit so the cut can see where a character ends.
@@ -24,10 +23,13 @@ bool readLines(const std::string& path, const LineRules& rules,
         current.clear();
         pending = false;
     };
-    while (in) {
-        in.read(buf, sizeof buf);
-        const std::streamsize got = in.gcount();
-        for (std::streamsize k = 0; k < got; ++k) {
+    for (;;) {
+        const ssize_t got = in.read(buf, sizeof buf);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        for (ssize_t k = 0; k < got; ++k) {
             const char c = buf[k];
             if (afterCr) {
                 afterCr = false;
@@ -51,8 +53,7 @@ bool readLines(const std::string& path, const LineRules& rules,
     }
     if (pending)
         flush();
-    // A read error (a folder opened as a file, among others) is a failed read.
-    return !in.bad();
+    return true;
 }
 
 }  // namespace text

@@ -4,7 +4,11 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
+
+#include <algorithm>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -13,16 +17,35 @@ class QtDialogs final : public OperatorDialogs {
 public:
     void message(const std::string& title, const std::string& text) override
     {
-        QMessageBox::information(QApplication::activeWindow(), QString::fromStdString(title),
-                                 QString::fromStdString(text));
+        show(QMessageBox::Information, title, text, QMessageBox::Ok);
     }
 
     bool askYesNo(const std::string& title, const std::string& text) override
     {
-        return QMessageBox::question(QApplication::activeWindow(), QString::fromStdString(title),
-                                     QString::fromStdString(text),
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return show(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     }
+
+    void closeAll() override
+    {
+        for (const QPointer<QMessageBox>& box : open_)
+            if (box)
+                box->done(box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
+    }
+
+private:
+    int show(QMessageBox::Icon icon, const std::string& title, const std::string& text,
+             QMessageBox::StandardButtons buttons)
+    {
+        QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text), buttons,
+                        QApplication::activeWindow());
+        open_.push_back(&box);
+        const int answer = box.exec();
+        std::erase_if(open_, [&](const QPointer<QMessageBox>& b) { return !b || b == &box; });
+        return answer;
+    }
+
+    // User-interface thread only, as every box.
+    std::vector<QPointer<QMessageBox>> open_;
 };
 
 QtDialogs g_qt;

@@ -14,6 +14,10 @@ public:
     virtual void message(const std::string& title, const std::string& text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
+    // The program is closing: every box on screen closes as if answered OK
+    // (No for a question). Once the message loop has been told to quit, a
+    // later box closes at once by itself.
+    virtual void closeAll() = 0;
 };
 
 // The service in force: the Qt boxes unless a test installed another. The Qt

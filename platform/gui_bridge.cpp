@@ -19,11 +19,14 @@ struct UiCallGroup::State {
 
 namespace {
 
-enum class Phase { Queued, Running, Done, Cancelled };
+// Abandoned: cancelled while it ran; the routine runs to its end, but its
+// caller no longer waits. A routine can run longer than any wait may last
+// (a box the operator has not closed), so it owns everything it uses.
+enum class Phase { Queued, Running, Done, Cancelled, Abandoned };
 
 struct Call {
-    std::function<void()> posted;               // a posted call owns its routine
-    const std::function<void()>* fn = nullptr;  // a waited-for one lives in the caller's frame
+    std::function<void()> fn;
+    bool waited = false;  // a caller waits for its end
     std::shared_ptr<UiCallGroup::State> group;
     Phase phase = Phase::Queued;
     std::exception_ptr error;
@@ -37,6 +40,7 @@ struct Shared {
     std::mutex m;
     std::condition_variable cv;
     std::vector<std::shared_ptr<Call>> queued;
+    std::vector<std::shared_ptr<Call>> running;  // waited-for calls that have begun
     Receiver* receiver = nullptr;
     QThread* uiThread = nullptr;
     bool down = false;
@@ -56,9 +60,25 @@ public:
     std::shared_ptr<Call> call;
 };
 
-void dropQueued(Shared& s, const std::shared_ptr<Call>& call)
+void drop(std::vector<std::shared_ptr<Call>>& calls, const std::shared_ptr<Call>& call)
 {
-    s.queued.erase(std::remove(s.queued.begin(), s.queued.end(), call), s.queued.end());
+    calls.erase(std::remove(calls.begin(), calls.end(), call), calls.end());
+}
+
+// Under the lock: queued calls of the group (all, for none) never run, and
+// the callers of running ones stop waiting.
+void cancelCalls(Shared& s, const std::shared_ptr<UiCallGroup::State>& group)
+{
+    const auto ours = [&](const std::shared_ptr<Call>& c) { return !group || c->group == group; };
+    for (auto& call : s.queued)
+        if (ours(call))
+            call->phase = Phase::Cancelled;
+    for (auto& call : s.running)
+        if (ours(call))
+            call->phase = Phase::Abandoned;
+    const auto gone = [](const auto& c) { return c->phase == Phase::Cancelled || c->phase == Phase::Abandoned; };
+    s.queued.erase(std::remove_if(s.queued.begin(), s.queued.end(), gone), s.queued.end());
+    s.running.erase(std::remove_if(s.running.begin(), s.running.end(), gone), s.running.end());
 }
 
 class Receiver final : public QObject {
@@ -77,22 +97,27 @@ public:
         if (call->phase != Phase::Queued)
             return true;  // cancelled while it waited in the event queue
         call->phase = Phase::Running;
-        dropQueued(s, call);
-        lock.unlock();
-
-        if (!call->fn) {
-            call->posted();
+        drop(s.queued, call);
+        if (!call->waited) {
+            lock.unlock();
+            call->fn();
             return true;
         }
+        s.running.push_back(call);
+        lock.unlock();
+
         std::exception_ptr error;
         try {
-            (*call->fn)();
+            call->fn();
         } catch (...) {
             error = std::current_exception();
         }
         lock.lock();
-        call->error = error;
-        call->phase = Phase::Done;
+        drop(s.running, call);
+        if (call->phase == Phase::Running) {
+            call->error = error;
+            call->phase = Phase::Done;
+        }
         lock.unlock();
         s.cv.notify_all();
         return true;
@@ -122,12 +147,7 @@ void UiCallGroup::cancel()
     {
         std::lock_guard lock(s.m);
         state_->cancelled = true;
-        for (auto& call : s.queued)
-            if (call->group == state_)
-                call->phase = Phase::Cancelled;
-        s.queued.erase(std::remove_if(s.queued.begin(), s.queued.end(),
-                                      [](const auto& c) { return c->phase == Phase::Cancelled; }),
-                       s.queued.end());
+        cancelCalls(s, state_);
     }
     s.cv.notify_all();
 }
@@ -163,9 +183,7 @@ void UiBridge::shutdown()
     {
         std::lock_guard lock(s.m);
         s.down = true;
-        for (auto& call : s.queued)
-            call->phase = Phase::Cancelled;
-        s.queued.clear();
+        cancelCalls(s, nullptr);
     }
     s.cv.notify_all();
 }
@@ -183,7 +201,7 @@ bool onUiThread()
     return ui && QThread::currentThread() == ui;
 }
 
-bool runOnUiThread(const std::function<void()>& fn, UiCallGroup* group)
+bool runOnUiThread(std::function<void()> fn, UiCallGroup* group)
 {
     Shared& s = shared();
     if (onUiThread()) {
@@ -197,14 +215,15 @@ bool runOnUiThread(const std::function<void()>& fn, UiCallGroup* group)
     }
 
     auto call = std::make_shared<Call>();
-    call->fn = &fn;
+    call->fn = std::move(fn);
+    call->waited = true;
     if (group)
         call->group = group->state_;
     std::unique_lock lock(s.m);
     if (!enqueue(s, call))
         return false;
-    s.cv.wait(lock, [&] { return call->phase == Phase::Done || call->phase == Phase::Cancelled; });
-    if (call->phase == Phase::Cancelled)
+    s.cv.wait(lock, [&] { return call->phase != Phase::Queued && call->phase != Phase::Running; });
+    if (call->phase != Phase::Done)
         return false;
     if (call->error)
         std::rethrow_exception(call->error);
@@ -214,7 +233,7 @@ bool runOnUiThread(const std::function<void()>& fn, UiCallGroup* group)
 bool postToUiThread(std::function<void()> fn, UiCallGroup* group)
 {
     auto call = std::make_shared<Call>();
-    call->posted = std::move(fn);
+    call->fn = std::move(fn);
     if (group)
         call->group = group->state_;
     Shared& s = shared();

@@ -23,13 +23,13 @@ public:
     UiCallGroup& operator=(const UiCallGroup&) = delete;
 
     // Drops the group's queued calls and refuses later ones; a call that has
-    // already begun runs to its end.
+    // already begun runs to its end, but its caller stops waiting for it.
     void cancel();
 
     struct State;
 
 private:
-    friend bool runOnUiThread(const std::function<void()>& fn, UiCallGroup* group);
+    friend bool runOnUiThread(std::function<void()> fn, UiCallGroup* group);
     friend bool postToUiThread(std::function<void()> fn, UiCallGroup* group);
     std::shared_ptr<State> state_;
 };
@@ -43,8 +43,9 @@ public:
     UiBridge(const UiBridge&) = delete;
     UiBridge& operator=(const UiBridge&) = delete;
 
-    // Cancels every queued wait and refuses later ones. Calls made on the
-    // user-interface thread itself still run.
+    // Cancels every queued wait, releases every caller waiting for a call that
+    // has begun, and refuses later calls. Calls made on the user-interface
+    // thread itself still run.
     void shutdown();
 
 private:
@@ -57,9 +58,12 @@ private:
 
 // Runs `fn` on the user-interface thread: at once when called there, else
 // queued there while the caller waits. False when the call was cancelled
-// before it began (bridge shut down, group cancelled, no bridge); `fn` then
-// never runs. An exception thrown by `fn` reaches the caller.
-bool runOnUiThread(const std::function<void()>& fn, UiCallGroup* group = nullptr);
+// before it began (bridge shut down, group cancelled, no bridge), and `fn`
+// then never runs; false also when it was cancelled while it ran (a box on
+// screen at shutdown): the caller goes on and `fn` runs to its end without
+// it, so `fn` must own what it uses (capture by value). An exception thrown
+// by `fn` reaches a caller that still waits.
+bool runOnUiThread(std::function<void()> fn, UiCallGroup* group = nullptr);
 
 // Queues `fn` for the user-interface thread, also when called there, and
 // returns at once; false when refused as above. `fn` must not throw.

@@ -4,6 +4,7 @@
 #include "board/control.h"
 #include "board/ctrl_view.h"
 #include "board/dev_int.h"
+#include "platform/dialogs.h"
 #include "platform/gui_bridge.h"
 #include "platform/system.h"
 #include "setup/encoder_setup.h"
@@ -27,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -42,8 +44,10 @@ bool displayAvailable()
     return false;
 }
 
-// SIGINT and SIGTERM close the main window, as its Exit command does: the
-// handler only writes a byte, the message loop does the rest.
+// SIGINT and SIGTERM close the main window, as its Exit command does. The
+// handler only writes a byte, so it is installed before anything else; the
+// message loop reads it once the main window exists, and a signal that came
+// during start-up ends the program as soon as the loop runs.
 int g_signalPipe[2] = {-1, -1};
 
 void onSignal(int)
@@ -52,16 +56,10 @@ void onSignal(int)
     [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &b, 1);
 }
 
-void closeOnSignals(QWidget* mainWindow)
+void catchSignals()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, mainWindow);
-    QObject::connect(notifier, &QSocketNotifier::activated, mainWindow, [mainWindow] {
-        char b;
-        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &b, 1);
-        mainWindow->close();
-    });
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
@@ -70,9 +68,22 @@ void closeOnSignals(QWidget* mainWindow)
     sigaction(SIGTERM, &sa, nullptr);
 }
 
+void closeOnSignals(QWidget* mainWindow)
+{
+    if (g_signalPipe[0] < 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, mainWindow);
+    QObject::connect(notifier, &QSocketNotifier::activated, mainWindow, [mainWindow] {
+        char b;
+        [[maybe_unused]] const auto n = ::read(g_signalPipe[0], &b, 1);
+        mainWindow->close();
+    });
+}
+
 // Before the main window's own close handler stops the control loop, every
-// wait of another thread on this one is cancelled: a loop waiting for a box
-// to be answered could otherwise hold up the end of the program.
+// wait of another thread on this one is cancelled and every box on screen is
+// closed: a loop waiting for a box to be answered could otherwise hold up the
+// end of the program.
 class CancelWaitsOnClose final : public QObject {
 public:
     explicit CancelWaitsOnClose(platform::UiBridge& bridge) : bridge_(bridge) {}
@@ -80,8 +91,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Close)
+        if (event->type() == QEvent::Close) {
             bridge_.shutdown();
+            platform::dialogs().closeAll();
+        }
         return QObject::eventFilter(watched, event);
     }
 
@@ -93,10 +106,15 @@ private:
 
 int main(int argc, char** argv)
 {
+    catchSignals();
     if (!displayAvailable()) {
-        std::fputs("orla_setup: no display to open (DISPLAY is not set); "
-                   "to run without one, start it as: xvfb-run orla_setup\n",
-                   stderr);
+        // The hint names the program as it was started, which is a path that
+        // works from here, not a name that may not be on the search path.
+        const std::string self = argc > 0 && argv[0] && *argv[0] ? argv[0] : "orla_setup";
+        std::fprintf(stderr,
+                     "orla_setup: no display to open (DISPLAY is not set); "
+                     "to run without one, start it as: xvfb-run -a %s\n",
+                     self.c_str());
         return 1;
     }
     platform::setArguments(argc, argv);
@@ -148,10 +166,10 @@ int main(int argc, char** argv)
     }
     const int result = QApplication::exec();
 
-    // The loop has been told to stop by the main window's close; make sure of
-    // it, and release every thread still waiting on this one.
+    // The loop has been told to stop by the main window's close; it is joined
+    // before anything it uses goes, and so is every reader (with its device).
     bridge.shutdown();
-    CONTROL::CTRL_CLOSE();
+    CONTROL::CTRL_CLOSE(-1);
     form2.reset();
     form1.reset();
     about.reset();

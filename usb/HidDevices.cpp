@@ -52,7 +52,7 @@ void THidDevices::CHECKHIDDEVICES()
     if (auto found = platform::hidBackend().enumerate()) {
         const std::size_t n = std::min<std::size_t>(found->size(), MAX_DEVICES);
         for (std::size_t i = 0; i < n; ++i)
-            HIDDEVICENAME[i + 1] = std::move((*found)[i].path);
+            HIDDEVICEINFO[i + 1] = std::move((*found)[i]);
         FNUMBEROFHIDDEVICES = static_cast<std::uint32_t>(n);
     }
     // A connection's disconnect handler may hook or unhook connections.
@@ -78,7 +78,7 @@ std::uint16_t THidDevices::GETNUMBEROFHIDDEVICES() const { return static_cast<st
 
 std::string THidDevices::GETDEVICEPATH(std::uint16_t DEVICENR) const
 {
-    return DEVICENR <= FNUMBEROFHIDDEVICES ? HIDDEVICENAME[DEVICENR] : std::string();
+    return DEVICENR <= FNUMBEROFHIDDEVICES ? HIDDEVICEINFO[DEVICENR].path : std::string();
 }
 
 void THidDevices::checkNumber(std::uint16_t n) const
@@ -87,42 +87,33 @@ void THidDevices::checkNumber(std::uint16_t n) const
         throw EUSBException(notAvailable(n));
 }
 
-std::unique_ptr<platform::HidHandle> THidDevices::openNumber(std::uint16_t n, std::string* reason) const
-{
-    return platform::hidBackend().open(GETDEVICEPATH(n), reason);
-}
-
+// The ids and strings come from the enumeration, which needs no access to
+// the device node: a board the operator may not open is listed all the
+// same, and its connect says why it fails.
 std::uint16_t THidDevices::GETVENDORID(std::uint16_t DEVICENR) const
 {
     checkNumber(DEVICENR);
-    auto h = openNumber(DEVICENR, nullptr);
-    const auto ids = h ? h->ids() : std::nullopt;
-    return ids ? ids->vendorId : 0;
+    return HIDDEVICEINFO[DEVICENR].vendorId;
 }
 
 std::uint16_t THidDevices::GETPRODUCTID(std::uint16_t DEVICENR) const
 {
     checkNumber(DEVICENR);
-    auto h = openNumber(DEVICENR, nullptr);
-    const auto ids = h ? h->ids() : std::nullopt;
-    return ids ? ids->productId : 0;
+    return HIDDEVICEINFO[DEVICENR].productId;
 }
 
 std::string THidDevices::GETPRODUCTSTRING(std::uint16_t DEVICENR) const
 {
     checkNumber(DEVICENR);
-    auto h = openNumber(DEVICENR, nullptr);
-    return h ? h->productString().value_or(std::string()) : std::string();
+    return HIDDEVICEINFO[DEVICENR].product;
 }
 
 std::string THidDevices::GETSERIALNUMBERSTRING(std::uint16_t DEVICENR) const
 {
     checkNumber(DEVICENR);
-    std::string reason;
-    auto h = openNumber(DEVICENR, &reason);
-    if (!h)
-        throw EUSBException(couldNotOpen(DEVICENR), reason);
-    return h->serialNumberString().value_or(std::string());
+    if (DEVICENR == 0)
+        throw EUSBException(couldNotOpen(DEVICENR));
+    return HIDDEVICEINFO[DEVICENR].serial;
 }
 
 void THidDevices::HOOKHIDDEVICE(THidDevice* HIDDEVICE)
@@ -185,8 +176,13 @@ void THidThread::EXECUTE()
         std::array<std::uint8_t, READ_BUFFER_SIZE> buf{};
         const int n = FHANDLE->read(std::span(buf).first(static_cast<std::size_t>(DATASIZE)),
                                     backlog ? 0 : READ_TIMEOUT_MS);
-        if (n < 0)
-            break;  // device gone or failing: the list's next rescan disconnects
+        if (n < 0) {
+            // Device gone or failing: the connection is dropped on the
+            // user-interface thread (reapReaders), so no key it reported
+            // last stays held.
+            failed_.store(!FABORTREQUEST.load());
+            break;
+        }
         if (n > 0) {
             if (FABORTREQUEST.load())
                 break;
@@ -194,8 +190,14 @@ void THidThread::EXECUTE()
             std::copy(buf.begin() + 1, buf.end(), data.begin());
             const std::uint8_t reportId = buf[0];
             const auto length = static_cast<std::size_t>(n - 1);
+            // Everything by value: at shutdown this reader stops waiting for a
+            // hand-off that is still running.
             if (FONHIDDATA &&
-                !platform::runOnUiThread([&] { FONHIDDATA(this, reportId, data, length); }, calls_))
+                !platform::runOnUiThread(
+                    [target = FONHIDDATA, self = this, reportId, data, length] {
+                        target(self, reportId, data, length);
+                    },
+                    calls_))
                 break;  // the connection is going away, or the program is closing
             backlog = true;
             continue;
@@ -365,8 +367,9 @@ bool THidDevice::SENDINT64(std::int64_t DATA)
 
 void THidDevice::USB_ERROR(const char* MSG)
 {
+    // MSG is a constant text; the device lives until the program has ended.
     platform::runOnUiThread(
-        [&] {
+        [this, MSG] {
             DISCONNECT();
             platform::dialogs().message("USB Error", MSG);
         },
@@ -382,11 +385,18 @@ void THidDevice::NEWHIDDATA(THidThread*, std::uint8_t REPORTID, const THidData& 
 
 void THidDevice::reapReaders()
 {
-    std::erase_if(readers_, [this](const std::unique_ptr<THidThread>& r) {
+    bool readFailed = false;
+    std::erase_if(readers_, [this, &readFailed](const std::unique_ptr<THidThread>& r) {
         if (!r->ended())
             return false;
-        if (r.get() == FREADTHREAD)
-            FREADTHREAD = nullptr;  // ended by itself: the connection stays up without input
+        if (r.get() == FREADTHREAD) {
+            // A reader that could not even start leaves the connection up
+            // without input; one whose read failed takes it down.
+            FREADTHREAD = nullptr;
+            readFailed = r->failed();
+        }
         return true;
     });
+    if (readFailed)
+        DISCONNECT();
 }

@@ -62,9 +62,10 @@ public:
     std::uint16_t GETNUMBEROFHIDDEVICES() const;
     // Empty for 0 and for numbers above the count; never raises.
     std::string GETDEVICEPATH(std::uint16_t DEVICENR) const;
-    // The queries raise "Device n is not available." above the count. An
-    // interface that cannot be opened gives 0 or the empty text, except the
-    // serial number, which raises "Could not open device n".
+    // The queries raise "Device n is not available." above the count; they
+    // answer from the enumeration, without opening the interface. Number 0
+    // gives 0 or the empty text, except the serial number, which raises
+    // "Could not open device 0".
     std::uint16_t GETVENDORID(std::uint16_t DEVICENR) const;
     std::uint16_t GETPRODUCTID(std::uint16_t DEVICENR) const;
     std::string GETPRODUCTSTRING(std::uint16_t DEVICENR) const;
@@ -79,11 +80,10 @@ public:
 
 private:
     void checkNumber(std::uint16_t n) const;
-    std::unique_ptr<platform::HidHandle> openNumber(std::uint16_t n, std::string* reason) const;
 
     std::uint32_t FNUMBEROFHIDDEVICES = 0;
     std::vector<THidDevice*> FHIDDEVICELIST;  // not owned
-    std::array<std::string, MAX_DEVICES + 1> HIDDEVICENAME;  // entry n: path of interface n
+    std::array<platform::HidInterfaceInfo, MAX_DEVICES + 1> HIDDEVICEINFO;  // entry n: interface n
     std::unique_ptr<platform::DeviceChangeWatch> watch_;
 };
 
@@ -112,6 +112,8 @@ public:
     // The stop request; never cleared.
     void GOAWAY();
     bool ended() const { return ended_.load(); }
+    // Ended because a read failed, not because it was asked to stop.
+    bool failed() const { return failed_.load(); }
 
 private:
     void EXECUTE();
@@ -124,6 +126,7 @@ private:
     const std::function<void()> onEnded_;
     std::atomic<bool> FABORTREQUEST{false};
     std::atomic<bool> ended_{false};
+    std::atomic<bool> failed_{false};
     pthread_t thread_{};
     bool started_ = false;
 };
@@ -135,6 +138,8 @@ public:
     // (at most one read time-out). Not from inside its own OnHidData.
     ~THidDevice() override;
 
+    // After every disconnect: asked for, after a failed write, after a failed
+    // read, or because a rescan no longer finds the interface.
     std::function<void(THidDevice* sender)> OnDisconnect;
     // Every input report, on the user-interface thread, in the order read.
     // Length: the data bytes the report carried (the rest of Data is 0).

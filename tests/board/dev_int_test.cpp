@@ -164,6 +164,23 @@ TEST_F(DeviceWindow, AFailedConnectIsShownAndDoesNotClaimABoard)
     EXPECT_TRUE(window->isVisible()) << "shown, so the operator can try again";
 }
 
+TEST_F(DeviceWindow, ABoardTheOperatorMayNotOpenIsListedAndItsConnectSaysWhy)
+{
+    SimBoard& board = newBoard();
+    addBoard(board, "/dev/hidraw0")->openFails = true;
+    open();
+    EXPECT_EQ(entries(), (std::vector<std::string>{"Tarnel2 ver.0001 VID 04D8:0001", "dummy usb device 1"}));
+    ASSERT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(boxes.shown()[0].text, "Could not open device 1\nPermission denied");
+    EXPECT_EQ(demo(), (std::vector<std::int64_t>{0, 1}));
+
+    window->B_ConnectClick();  // the operator tries again
+    ASSERT_EQ(boxes.shown().size(), 2u);
+    EXPECT_EQ(boxes.shown()[1].text, "Could not open device 1\nPermission denied");
+    EXPECT_EQ(demo().back(), 1);
+    EXPECT_FALSE(window->HidDevice1->GETCONNECTED());
+}
+
 TEST_F(DeviceWindow, UnplugAndReplug)
 {
     SimBoard& board = newBoard();
@@ -178,7 +195,8 @@ TEST_F(DeviceWindow, UnplugAndReplug)
     QCoreApplication::processEvents();
     EXPECT_FALSE(window->HidDevice1->GETCONNECTED());
     EXPECT_FALSE(CONTROL::POWER_ON) << "no power lamp without a board";
-    EXPECT_EQ(demo(), (std::vector<std::int64_t>{0, 1}));
+    // Once for the lost connection, once for the change that found no board.
+    EXPECT_EQ(demo(), (std::vector<std::int64_t>{0, 1, 1}));
     window->Timer1Timer();
     EXPECT_TRUE(window->isVisible());
 
@@ -224,6 +242,32 @@ TEST_F(DeviceWindow, HandControllerBitsBecomeButtonMessages)
     window->Timer1Timer();
     QCoreApplication::processEvents();
     EXPECT_EQ(buttonMasks().back(), 0);
+}
+
+TEST_F(DeviceWindow, AFailedReadReleasesAHeldKeyAndTheRescanConnectsAgain)
+{
+    SimBoard& board = newBoard();
+    auto node = addBoard(board, "/dev/hidraw0");
+    open();
+    board.handBits = 0x02;
+    tickAfterFrame(board);
+    ASSERT_EQ(buttonMasks().back(), BUP);
+
+    // The board stays listed, so no device change tells of it.
+    node->failReads(true);
+    ASSERT_TRUE(waitUntil([&] {
+        QCoreApplication::processEvents();
+        return !window->HidDevice1->GETCONNECTED();
+    }));
+    EXPECT_EQ(demo().back(), 1) << "the status line no longer claims a board";
+    window->Timer1Timer();
+    EXPECT_EQ(buttonMasks().back(), 0) << "the key held at the failure is released";
+    EXPECT_TRUE(window->isVisible());
+
+    node->failReads(false);
+    window->HidDevices1DeviceChange();  // the window's rescan
+    EXPECT_TRUE(window->HidDevice1->GETCONNECTED());
+    EXPECT_EQ(demo().back(), 0);
 }
 
 }  // namespace

@@ -171,15 +171,13 @@ TEST_F(BoardFrames, DecoderFillsTheBoardValues)
 {
     decode("05 0B FF FF FF 80 00 00");
     EXPECT_EQ(HAL::DIG_IN_R, 0x0B);
-    EXPECT_EQ(HAL::TEL_RA, 16777215);
-    EXPECT_EQ(HAL::TEL_DEC, 8388608);
+    EXPECT_EQ(HAL::TEL_POS.load(), (HAL::AxisCounts{16777215, 8388608}));
     EXPECT_TRUE(HAL::POS_RECEIVED);
 
     decode("03 04 00 00 10 01 00 00");
     EXPECT_EQ(HAL::DIG_IN_R, 0x04);
-    EXPECT_EQ(HAL::TEL_INC_RA, 16);
-    EXPECT_EQ(HAL::TEL_INC_DEC, 65536);
-    EXPECT_EQ(HAL::TEL_RA, 16777215);
+    EXPECT_EQ(HAL::TEL_INC_POS.load(), (HAL::AxisCounts{16, 65536}));
+    EXPECT_EQ(HAL::TEL_POS.load().RA, 16777215);
 
     decode("F0 07 01 00 01 86 A0 92");
     EXPECT_EQ(HAL::HW_RA_RAMP, 7);
@@ -269,8 +267,7 @@ TEST_F(BoardFrames, ShortReportsAreNotFrames)
     // Bytes beyond the eighth are not looked at.
     const std::uint8_t nine[] = {0x05, 0x02, 0x00, 0x00, 0x01, 0x00, 0x00, 0x02, 0xEE};
     HAL::DECODE(nine, 9);
-    EXPECT_EQ(HAL::TEL_RA, 1);
-    EXPECT_EQ(HAL::TEL_DEC, 2);
+    EXPECT_EQ(HAL::TEL_POS.load(), (HAL::AxisCounts{1, 2}));
 }
 
 }  // namespace

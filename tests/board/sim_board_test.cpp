@@ -97,8 +97,7 @@ TEST_F(SimulatedBoard, IntegratesMotionIntoCountsWithItsWiring)
     for (int i = 0; i < 100; ++i)
         board.step(10);  // one second
     deliver();
-    EXPECT_EQ(HAL::TEL_RA, 1000);
-    EXPECT_EQ(HAL::TEL_DEC, (1 << 24) - 500);
+    EXPECT_EQ(HAL::TEL_POS.load(), (HAL::AxisCounts{1000, (1 << 24) - 500}));
 
     // Reversed motor and crossed encoders, then the configuration that mends both.
     board.setCounts(0, 0);

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace std::string_literals;
 
 namespace {
@@ -128,9 +131,13 @@ TEST_F(Language, LoadsReplaceTheTableAndFailuresKeepIt)
     EXPECT_EQ(LANGUAGE::GETCAPTION("S", "A", ""), "second");
     EXPECT_EQ(LANGUAGE::GETCAPTION("S", "B", kDefault), kDefault) << "nothing is merged";
 
-    // Missing, and present but unreadable (a folder), both count as missing.
+    // Missing, and present but not a regular file (a folder, a FIFO that would
+    // block the opening, a device), all count as missing.
     fake.makeFolder(tmp.path() + "orla_setup.lng.dir");
-    for (const char* name : {"orla_setup.lng.none", "orla_setup.lng.dir"}) {
+    ASSERT_EQ(::mkfifo((tmp.path() + "orla_setup.lng.fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/null", (tmp.path() + "orla_setup.lng.dev").c_str()), 0);
+    for (const char* name : {"orla_setup.lng.none", "orla_setup.lng.dir", "orla_setup.lng.fifo",
+                             "orla_setup.lng.dev"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(LANGUAGE::INIT(name));
         EXPECT_FALSE(LANGUAGE::LANGUAGE_OK);

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include <sys/stat.h>
+
 using namespace std::string_literals;
 
 namespace {
@@ -138,7 +140,15 @@ TEST_F(Settings, MissingOrUnreadableFileChangesNothing)
     SET_PARAM("Cycle_Time", "33");
     LOAD_PARAM(tmp.path() + "absent.ini", "");
     LOAD_PARAM(tmp.path(), "");  // a folder
+    LOAD_PARAM("/dev/null", "");
     EXPECT_EQ(GET_PARAM("Cycle_Time"), "33");
+
+    // A FIFO named by the switch would block the start-up in its opening.
+    const std::string fifo = tmp.path() + "fifo.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fake.args = {"-i" + fifo};
+    system_init::INIT();
+    EXPECT_EQ(GET_PARAM("Cycle_Time"), "10");
 }
 
 TEST_F(Settings, BadInputIsReadInBoundedLinesAndAppliesOnlyRealLines)

@@ -43,8 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         i += len;
     }
     const std::int32_t counts = 16777215;
-    require(in(HAL::TEL_RA, 0, counts) && in(HAL::TEL_DEC, 0, counts));
-    require(in(HAL::TEL_INC_RA, 0, counts) && in(HAL::TEL_INC_DEC, 0, counts));
+    const HAL::AxisCounts abs = HAL::TEL_POS.load(), inc = HAL::TEL_INC_POS.load();
+    require(in(abs.RA, 0, counts) && in(abs.DEC, 0, counts));
+    require(in(inc.RA, 0, counts) && in(inc.DEC, 0, counts));
     require(in(HAL::HW_RA_RAMP, 0, 255) && in(HAL::HW_RA_FLAGS, 0, 255));
     require(in(HAL::HW_DE_RAMP, 0, 255) && in(HAL::HW_DE_FLAGS, 0, 255));
     require(in(HAL::HW_MOTOR_POWER, 0, 65535) && in(HAL::RTCMSEC, 0, 65535));

@@ -217,12 +217,12 @@ TEST_F(Wizard, Screenshots)
     save("setup_directions.png");
     // Both axes learnt: slews the readings make, one tick each.
     HAL::POS_RECEIVED = true;
-    HAL::TEL_RA = 100000;
+    HAL::TEL_POS.store({100000, 0});
     wizard->Timer1Timer();
-    HAL::TEL_RA = 400000;
+    HAL::TEL_POS.store({400000, 0});
     CONTROL::MANUAL.set({-100, 0, 0, 0});
     wizard->Timer1Timer();
-    HAL::TEL_DEC = 300000;
+    HAL::TEL_POS.store({400000, 300000});
     CONTROL::MANUAL.set({0, 100, 0, 0});
     wizard->Timer1Timer();
     ASSERT_EQ(wizard->step(), STEP_LEARNT);

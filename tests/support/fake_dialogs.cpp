@@ -21,6 +21,8 @@ bool FakeDialogs::askYesNo(const std::string& title, const std::string& text)
     return yes_;
 }
 
+void FakeDialogs::closeAll() { ++closeAllCalls_; }
+
 std::vector<FakeDialogs::Box> FakeDialogs::shown() const
 {
     std::lock_guard lock(mutex_);

@@ -5,6 +5,7 @@
 
 #include "platform/dialogs.h"
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -27,6 +28,8 @@ public:
 
     void message(const std::string& title, const std::string& text) override;
     bool askYesNo(const std::string& title, const std::string& text) override;
+    void closeAll() override;
+    int closeAllCalls() const { return closeAllCalls_.load(); }
 
     // The boxes shown so far, oldest first.
     std::vector<Box> shown() const;
@@ -42,6 +45,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<Box> shown_;
     bool yes_ = true;
+    std::atomic<int> closeAllCalls_{0};
 };
 
 }  // namespace testing_support

@@ -33,6 +33,12 @@ void FakeHidInterface::unplug()
     cv_.notify_all();
 }
 
+void FakeHidInterface::failReads(bool on)
+{
+    failReads_.store(on);
+    cv_.notify_all();
+}
+
 void FakeHidInterface::allowOpens(int n)
 {
     std::lock_guard lock(m_);
@@ -73,8 +79,8 @@ int FakeHidInterface::read(std::span<std::uint8_t> buf, int timeoutMs)
 {
     std::unique_lock lock(m_);
     cv_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
-                 [&] { return !inputs_.empty() || !plugged_.load(); });
-    if (!plugged_.load())
+                 [&] { return !inputs_.empty() || !plugged_.load() || failReads_.load(); });
+    if (!plugged_.load() || failReads_.load())
         return -1;
     if (inputs_.empty())
         return 0;

@@ -54,6 +54,9 @@ public:
     void unplug();
     // Opens that still succeed before every further one fails; -1: no limit.
     void allowOpens(int n);
+    // Reads on open handles fail while set; the interface stays listed and
+    // can be opened again (a board that hiccups rather than goes).
+    void failReads(bool on);
 
     bool plugged() const { return plugged_.load(); }
     int openHandles() const;
@@ -77,6 +80,7 @@ private:
     int handles_ = 0;
     int opensLeft_ = -1;
     std::atomic<bool> plugged_{true};
+    std::atomic<bool> failReads_{false};
     std::atomic<std::uint64_t> dropped_{0};
     std::atomic<int> concurrent_{0};
 };

@@ -328,14 +328,27 @@ TEST_F(HidDeviceTest, DestroyingAConnectionDropsItsPendingHandOverWithoutWaiting
     EXPECT_EQ(board->openHandles(), 0);
 }
 
-TEST_F(HidDeviceTest, AReaderWithoutItsDeviceEndsButTheConnectionWaitsForTheRescan)
+TEST_F(HidDeviceTest, AReaderWhoseReadFailsTakesTheConnectionDownOnTheUserInterfaceThread)
 {
+    // Unplugged, or listed still but failing: no rescan is needed either way.
     dev.CONNECT(1);
     board->unplug();
     ASSERT_TRUE(readersEnded());
-    EXPECT_TRUE(dev.GETCONNECTED());
-    list.CHECKHIDDEVICES();
     EXPECT_FALSE(dev.GETCONNECTED());
+    EXPECT_EQ(events, std::vector<std::string>{"disconnect"});
+
+    list.CHECKHIDDEVICES();
+    dev.CONNECT(1);  // the other interface, renumbered by the rescan
+    other->failReads(true);
+    ASSERT_TRUE(readersEnded());
+    EXPECT_FALSE(dev.GETCONNECTED());
+    EXPECT_EQ(events.size(), 2u);
+    other->failReads(false);
+    dev.CONNECT(1);
+    EXPECT_TRUE(dev.GETCONNECTED()) << "a board that hiccupped connects again";
+    dev.DISCONNECT();
+    ASSERT_TRUE(readersEnded());
+    EXPECT_EQ(events.size(), 3u) << "a reader asked to stop takes nothing down";
 
     // A reader that cannot open its own handle leaves the connection without input.
     other->allowOpens(2);
@@ -438,6 +451,27 @@ TEST(HidDeviceOnSimulatedBoard, RequestAndReplyTravelThroughTheRealConnection)
     EXPECT_FALSE(dev.SENDDATA(0, THidData{0xF0, 0, 0, 0, 0, 0, 0, 0x55}));
     ASSERT_EQ(boxes.shown().size(), 1u);
     EXPECT_EQ(boxes.shown()[0].text, "Unable to write all bytes to the USB device.");
+}
+
+TEST_F(HidDeviceTest, ClosingWhileTheUsbErrorBoxIsOpenReleasesTheSenderWhoseBoxItIs)
+{
+    dev.CONNECT(1);
+    board->setWriteResult(-1);
+    platform::UiBridge program;  // the one the program shuts down when it closes
+    std::atomic<bool> returned{false};
+    bool releasedWhileOpen = false;
+    boxes.whileShown = [&](const testing_support::FakeDialogs::Box&) {
+        program.shutdown();
+        releasedWhileOpen = waitUntil([&] { return returned.load(); });
+    };
+    std::thread loop([&] {
+        EXPECT_FALSE(dev.SENDDATA(0, THidData{}));
+        returned = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return !boxes.shown().empty(); }));
+    loop.join();
+    EXPECT_TRUE(releasedWhileOpen) << "the sender waited for a box nobody would close";
+    EXPECT_FALSE(dev.GETCONNECTED());
 }
 
 TEST_F(HidDeviceTest, AtShutdownAFailedSendFromAnotherThreadDoesNotHang)
