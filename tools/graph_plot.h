@@ -23,6 +23,7 @@ enum Curve { IncHor, AbsHor, IncVert, AbsVert };
 struct Segment {
     Curve curve;
     int x0, y0, x1, y1;
+    bool operator==(const Segment&) const = default;
 };
 
 struct Tick {

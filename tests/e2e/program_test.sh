@@ -21,6 +21,16 @@ grep -qx "Version=Version 1.4.0 by Loridan" "$work/shots/Main_View.txt" || fail 
 for w in Main_View F_Manual dev_int; do
     [ -s "$work/shots/$w.png" ] || fail "no picture of $w"
 done
+# The auxiliary windows, each opened from the main window's menu or button
+# and closed again in the same run, show their translated texts.
+for shown in "Main_View:Button1=Graph + pad" "param_view:Exit_Button=Exit" "param_view:Save_Button=Save" \
+    "param_view:Cancel_Button=Cancel" "F_Language:L_select=Language of the program" \
+    "F_Language:ComboBox1=English" "F_Language:B_OK=OK" "F_About:L_Version=Version 1.4.0" \
+    "F_About:build=Build: 25" "Form2:windowTitle=Form2" "Form2:Label2=Ha"; do
+    w=${shown%%:*}
+    grep -qxF "${shown#*:}" "$work/shots/$w.txt" || fail "$w does not show '${shown#*:}'"
+    [ -s "$work/shots/$w.png" ] || fail "no picture of $w"
+done
 
 # 2. SIGTERM closes the main window; the program must be gone soon after.
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
