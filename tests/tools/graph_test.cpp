@@ -14,7 +14,7 @@
 #include <QMenuBar>
 #include <QTimer>
 
-#include <cmath>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -247,13 +247,19 @@ TEST_F(Graph, Screenshot)
         GTEST_SKIP() << "ORLA_SCREENSHOTS is not set";
     graph->show();
     graph->FormActivate();
+    graph->Timer1Timer();
+    graph->MenuItem9->trigger();  // start at the left, from the baselines
+    const auto ramp = [](int i, int from, int ticks) { return std::clamp((i - from) / double(ticks), 0.0, 1.0); };
     for (int i = 0; i < 420; ++i) {
-        // The horizontal axis slews a quarter turn, the absolute encoder a
-        // little ahead of the incremental one; the vertical one creeps.
-        const double s = std::min(1.0, std::max(0.0, (i - 60) / 240.0));
-        const auto hor = static_cast<std::int32_t>(kQuarter * s);
-        const auto lag = static_cast<std::int32_t>(3000 * std::sin(s * 3.14159));
-        positions = {hor, 20 * i, hor + lag, 20 * i + 800};
+        // The horizontal axis slews a quarter turn, its incremental encoder
+        // trailing while it moves; then the vertical one slews an eighth, its
+        // incremental encoder slipping 10 degrees behind for good.
+        const double h = ramp(i, 40, 200);
+        const auto hor = static_cast<std::int32_t>(kQuarter * h);
+        const auto lag = static_cast<std::int32_t>(h < 1.0 ? 14400 * h : 0);
+        const auto vert = static_cast<std::int32_t>(kQuarter / 2 * ramp(i, 200, 160));
+        const auto slip = static_cast<std::int32_t>(36000 * ramp(i, 220, 140));
+        positions = {hor - lag, vert - slip, hor, vert};
         graph->Timer1Timer();
     }
     QCoreApplication::processEvents();
