@@ -98,16 +98,19 @@ std::int32_t SPLITCOUNT(std::string_view LINE)
     return 1 + static_cast<std::int32_t>(std::count(LINE.begin(), LINE.end(), ';'));
 }
 
+// A part holds at most this many bytes, as the captions it fills.
+constexpr std::size_t kPartMax = 255;
+
 void SPLITSTR(std::span<std::string> AR, std::string_view LINE)
 {
     std::size_t slot = 0;
     for (std::size_t semi; (semi = LINE.find(';')) != std::string_view::npos; ++slot) {
         if (slot < AR.size())
-            AR[slot] = std::string(LINE.substr(0, semi));
+            AR[slot] = text::cutUtf8(LINE.substr(0, semi), kPartMax);
         LINE.remove_prefix(semi + 1);
     }
     if (!LINE.empty() && slot < AR.size())
-        AR[slot] = std::string(LINE);
+        AR[slot] = text::cutUtf8(LINE, kPartMax);
 }
 
 void REPORT_MISSING()

@@ -58,7 +58,8 @@ std::int32_t SPLITCOUNT(std::string_view LINE);
 
 // Stores the ";"-separated parts of LINE into AR from slot 0 on. A slot that
 // gets no part keeps its text (so an empty LINE, or the empty tail after a
-// trailing ";", changes nothing); parts beyond the last slot are dropped.
+// trailing ";", changes nothing); parts beyond the last slot are dropped, and
+// a part keeps its first 255 bytes, never cut inside a UTF-8 character.
 void SPLITSTR(std::span<std::string> AR, std::string_view LINE);
 
 // Shows "language file not found" when the last load failed, once per failed

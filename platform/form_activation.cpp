@@ -59,6 +59,20 @@ protected:
         if (event->type() == QEvent::WindowActivate && watched->isWidgetType())
             if (auto* w = static_cast<QWidget*>(watched); w->isWindow())
                 activated(w);
+        // Showing a form activates it, as the program expects: a window
+        // manager that keeps the focus elsewhere, or none at all, must not
+        // leave a shown window without what its activation puts in.
+        // Run once the show has ended, when the window has its frame and place.
+        if (event->type() == QEvent::Show && !event->spontaneous() && handlers_.count(watched)) {
+            QPointer<QWidget> shown = static_cast<QWidget*>(watched);
+            QMetaObject::invokeMethod(
+                this,
+                [this, shown] {
+                    if (shown && shown->isVisible())
+                        activated(shown);
+                },
+                Qt::QueuedConnection);
+        }
         return false;
     }
 

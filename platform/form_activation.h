@@ -11,7 +11,9 @@ class QWidget;
 namespace platform {
 
 // Runs `handler` each time `form` becomes the active window after another
-// window of the program (or none yet) was. One handler per window; a second
+// window of the program (or none yet) was; the program showing the form
+// counts as its activation, whether or not the window manager hands it the
+// focus. One handler per window; a second
 // call replaces it. The registration ends when the window is destroyed.
 void onFormActivate(QWidget* form, std::function<void()> handler);
 

@@ -24,11 +24,6 @@ struct HidInterfaceInfo {
     std::string serial;   // UTF-8
 };
 
-struct HidIds {
-    std::uint16_t vendorId = 0;
-    std::uint16_t productId = 0;
-};
-
 // Longest input and output report in bytes, the report id byte included.
 struct HidReportLengths {
     std::uint16_t input = 0;
@@ -41,9 +36,6 @@ class HidHandle {
 public:
     virtual ~HidHandle() = default;  // closes
 
-    virtual std::optional<HidIds> ids() = 0;
-    virtual std::optional<std::string> productString() = 0;
-    virtual std::optional<std::string> serialNumberString() = 0;
     virtual std::optional<HidReportLengths> reportLengths() = 0;
 
     // One input report into `buf` (cut to its size). Returns the bytes stored,

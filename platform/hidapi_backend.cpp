@@ -53,17 +53,6 @@ public:
     HidapiHandle(hid_device* dev, std::optional<HidDescriptorFacts> facts) : dev_(dev), facts_(facts) {}
     ~HidapiHandle() override { hid_close(dev_); }
 
-    std::optional<HidIds> ids() override
-    {
-        const hid_device_info* info = hid_get_device_info(dev_);
-        if (!info)
-            return std::nullopt;
-        return HidIds{info->vendor_id, info->product_id};
-    }
-
-    std::optional<std::string> productString() override { return text(&hid_get_product_string); }
-    std::optional<std::string> serialNumberString() override { return text(&hid_get_serial_number_string); }
-
     std::optional<HidReportLengths> reportLengths() override
     {
         if (!facts_)
@@ -95,16 +84,6 @@ public:
 
 private:
     bool numbered() const { return facts_ && facts_->numberedReports; }
-
-    using StringCall = int (*)(hid_device*, wchar_t*, size_t);
-    std::optional<std::string> text(StringCall call)
-    {
-        wchar_t buf[256] = {};
-        if (call(dev_, buf, std::size(buf)) != 0)
-            return std::nullopt;
-        buf[std::size(buf) - 1] = L'\0';
-        return toUtf8(buf);
-    }
 
     hid_device* dev_;
     std::optional<HidDescriptorFacts> facts_;

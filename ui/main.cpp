@@ -4,7 +4,6 @@
 #include "board/control.h"
 #include "board/ctrl_view.h"
 #include "board/dev_int.h"
-#include "platform/dialogs.h"
 #include "platform/gui_bridge.h"
 #include "platform/system.h"
 #include "setup/encoder_setup.h"
@@ -17,10 +16,12 @@
 #include "tools/shots.h"
 #include "ui/main_view.h"
 #include "ui/manual.h"
+#include "ui/program_close.h"
 #include "ui/screenshots.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -80,28 +81,6 @@ void closeOnSignals(QWidget* mainWindow)
     });
 }
 
-// Before the main window's own close handler stops the control loop, every
-// wait of another thread on this one is cancelled and every box on screen is
-// closed: a loop waiting for a box to be answered could otherwise hold up the
-// end of the program.
-class CancelWaitsOnClose final : public QObject {
-public:
-    explicit CancelWaitsOnClose(platform::UiBridge& bridge) : bridge_(bridge) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Close) {
-            bridge_.shutdown();
-            platform::dialogs().closeAll();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    platform::UiBridge& bridge_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -147,8 +126,7 @@ int main(int argc, char** argv)
     mainView->setLanguageChooser([&] { return language->ShowModal() == TF_Language::mrOk; });
     mainView->setAboutBox([&] { about->ShowModal(mainView.get()); });
 
-    CancelWaitsOnClose cancelWaits(bridge);
-    mainView->installEventFilter(&cancelWaits);
+    new ProgramClose(bridge, mainView.get());
     closeOnSignals(mainView.get());
     mainView->show();
     // A desktop without a window manager never activates it by itself, and
@@ -158,6 +136,8 @@ int main(int argc, char** argv)
         // Long enough for the first activation and the connect's messages.
         QTimer::singleShot(1500, mainView.get(), [&, shots] {
             devInt->move(mainView->x() + mainView->width() + 20, mainView->y());
+            // The pad opens as the operator opens it, by the main window's button.
+            mainView->Button1->click();
             manual->move(mainView->x(), mainView->y() + mainView->height() + 40);
             screenshots::save(shots, {mainView.get(), manual.get(), devInt.get()});
             tools::saveThroughMainWindow(shots, *mainView, *paramView, *language, *about, *form2);

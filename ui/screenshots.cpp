@@ -33,11 +33,11 @@ QString textOf(const QWidget* w)
 void save(const QString& dir, const std::vector<QWidget*>& windows)
 {
     QDir().mkpath(dir);
-    // Each window in turn, so each one's activation puts in its texts.
+    // Shown as the program shows them, and no more: whatever the window
+    // manager does, an operator sees what these pictures show.
     for (QWidget* w : windows) {
         w->show();
         w->raise();
-        w->activateWindow();
         QCoreApplication::processEvents();
     }
     for (QWidget* w : windows) {

@@ -217,6 +217,8 @@ TEST(LanguageSplit, Count)
 TEST(LanguageSplit, PartsIntoSlots)
 {
     const std::string rest280 = std::string(279, 'r') + ";" + std::string(20, 's');
+    // 254 bytes, then a two-byte character that would end past the cut.
+    const std::string euro = std::string(254, 'e') + "\xC3\xA9" + "tail";
     struct Case {
         std::string line;
         std::size_t slots;
@@ -228,8 +230,9 @@ TEST(LanguageSplit, PartsIntoSlots)
         {"a", 3, {"a", "x1", "x2"}},
         {";a", 2, {"", "a"}},
         {"a;b;c;d", 2, {"a", "b"}},
-        // Texts are kept whole, however long the remainder.
-        {"first;" + rest280, 3, {"first", std::string(279, 'r'), std::string(20, 's')}},
+        // A part keeps its first 255 bytes, the remainder is split as ever.
+        {"first;" + rest280, 3, {"first", std::string(255, 'r'), std::string(20, 's')}},
+        {euro + ";" + euro, 2, {std::string(254, 'e'), std::string(254, 'e')}},
         {"Gr\xC3\xB6\xC3\x9F" "e;\xE2\x82\xAC 5", 2, {"Gr\xC3\xB6\xC3\x9F" "e", "\xE2\x82\xAC 5"}},
     };
     for (const Case& c : cases) {

@@ -18,6 +18,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS="$work/shots" \
 grep -qx "windowTitle=Telescope control" "$work/shots/Main_View.txt" || fail "no window 'Telescope control'"
 grep -qx "L_Object=Device not found" "$work/shots/Main_View.txt" || fail "status is not 'Device not found'"
 grep -qx "Version=Version 1.4.0 by Loridan" "$work/shots/Main_View.txt" || fail "no version label"
+# The pad, opened by the main window's button as an operator opens it, shows
+# its translated texts whether or not anything activated it.
+grep -qx "Button1=Up" "$work/shots/F_Manual.txt" || fail "the pad shows its design names: $(cat "$work/shots/F_Manual.txt")"
+grep -qx "Button3=Slow" "$work/shots/F_Manual.txt" || fail "the pad's speed button is untranslated"
 for w in Main_View F_Manual dev_int; do
     [ -s "$work/shots/$w.png" ] || fail "no picture of $w"
 done
@@ -48,4 +52,36 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     done
     wait $pid
 ' sh "$program" || fail "SIGTERM run ended with $? (11: no window, 12: did not exit within 5 s)"
+# 3. A FIFO named as the settings file counts as missing: the window comes up
+# and SIGTERM ends the program with status 0. A SIGTERM during start-up, before
+# any window exists, ends it with status 0 too.
+mkfifo "$work/fifo.ini"
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    "$1" "-i$2" & pid=$!
+    i=0
+    until xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; do
+        i=$((i + 1)); [ $i -le 200 ] || { kill -KILL $pid; exit 11; }
+        sleep 0.05
+    done
+    kill -TERM $pid
+    wait $pid || exit 13
+
+    # As soon as the program catches SIGTERM (before that the loader runs),
+    # long before its window exists.
+    "$1" & pid=$!
+    i=0
+    until mask=$(sed -n "s/^SigCgt:[[:space:]]*//p" /proc/$pid/status 2>/dev/null) &&
+          [ -n "$mask" ] && [ $((0x$mask & 0x4000)) -ne 0 ]; do
+        i=$((i + 1)); [ $i -le 2000 ] || { kill -KILL $pid; exit 15; }
+        sleep 0.005
+    done
+    kill -TERM $pid
+    i=0
+    while kill -0 $pid 2>/dev/null; do
+        i=$((i + 1)); [ $i -le 100 ] || { kill -KILL $pid; exit 12; }
+        sleep 0.05
+    done
+    wait $pid || exit 14
+' sh "$program" "$work/fifo.ini" || fail "start-up run ended with $? (11: no window with a FIFO as settings, 12: did not exit, 13/14: exit status not 0, 15: SIGTERM never caught)"
+
 echo "ok"

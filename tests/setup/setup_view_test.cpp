@@ -13,6 +13,7 @@
 #include "ui/manual.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -196,6 +197,7 @@ TEST_F(Wizard, Screenshots)
     const char* folder = std::getenv("ORLA_SCREENSHOTS");
     if (!folder)
         GTEST_SKIP() << "set ORLA_SCREENSHOTS to a folder to save them";
+    QDir().mkpath(QString::fromUtf8(folder));
     folders.shippedLanguage();
     create();
     pad->resize(220, 220);

@@ -114,20 +114,6 @@ public:
     explicit FakeHidHandle(std::shared_ptr<FakeHidInterface> i) : i_(std::move(i)) {}
     ~FakeHidHandle() override { i_->closed(); }
 
-    std::optional<platform::HidIds> ids() override
-    {
-        if (i_->idsFail)
-            return std::nullopt;
-        return platform::HidIds{i_->vendorId, i_->productId};
-    }
-    std::optional<std::string> productString() override
-    {
-        return i_->stringsFail ? std::nullopt : std::optional(i_->product);
-    }
-    std::optional<std::string> serialNumberString() override
-    {
-        return i_->stringsFail ? std::nullopt : std::optional(i_->serial);
-    }
     std::optional<platform::HidReportLengths> reportLengths() override
     {
         return i_->lengthsFail ? std::nullopt : std::optional(i_->lengths);

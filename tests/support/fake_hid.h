@@ -36,8 +36,6 @@ public:
     std::string serial = "0001";
     platform::HidReportLengths lengths{9, 9};
     bool openFails = false;      // every open fails with "Permission denied"
-    bool idsFail = false;        // the open handle cannot tell its ids
-    bool stringsFail = false;    // nor its product and serial strings
     bool lengthsFail = false;    // nor its report lengths
     bool detailFails = false;    // an enumeration that reaches it fails as a whole
     int hiddenEnumerations = 0;  // left out of that many enumerations first

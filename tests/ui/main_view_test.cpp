@@ -4,14 +4,17 @@
 #include "board/hal.h"
 #include "core/angles.h"
 #include "core/params.h"
+#include "platform/gui_bridge.h"
 #include "tests/support/sim_link.h"
 #include "tests/support/wait.h"
 #include "tests/ui/main_view_stand.h"
+#include "ui/program_close.h"
 #include "ui/sound.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -153,6 +156,40 @@ TEST_F(MainView, HoverHelpShowsOverTheStatusAndPutsItBack)
     EXPECT_EQ(status(), "");
     leave(view->B_Gear);
     EXPECT_EQ(status(), "Tarnel2 detected");
+}
+
+TEST_F(MainView, ClosingWhileTheLoopWaitsForItsBoxEndsTheLoopAtOnce)
+{
+    testing_support::SimBoard board;
+    testing_support::SimLink link{board};
+    platform::UiBridge program;  // stands in for the program's own
+    new ProgramClose(program, view.get());
+    QWidget device;
+    view->setDeviceWindow(&device);
+    view->show();
+    view->FormActivate();  // starts the loop's thread
+    bool joined = false;
+    dialogs.whileShown = [&](const testing_support::FakeDialogs::Box& box) {
+        EXPECT_EQ(box.text, "Motor Power not connected");
+        view->close();  // as SIGTERM does, with the box on screen
+        joined = CONTROL::CTRL_CLOSE(0);
+    };
+    CONTROL::GET_INIT = true;  // no motor power: the loop asks and waits
+    ASSERT_TRUE(testing_support::waitUntil([&] { return !dialogs.shown().empty(); }));
+    EXPECT_TRUE(joined) << "the loop's thread outlived the main window";
+    EXPECT_EQ(dialogs.closeAllCalls(), 1);
+    EXPECT_EQ(board.speeds(), (std::pair<std::int32_t, std::int32_t>{0, 0}));
+}
+
+TEST_F(MainView, EveryHoverTextOfTheShippedLanguageFitsTheStatusLine)
+{
+    activateOnly();
+    const QFontMetrics metrics(view->L_Object->font());
+    for (const std::string* text : {&view->INIT_MSG, &view->ALIGN_MSG, &view->GEAR_MSG, &view->SAVE_MSG}) {
+        ASSERT_FALSE(text->empty());
+        EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(*text)), view->L_Object->contentsRect().width())
+            << *text;
+    }
 }
 
 TEST_F(MainView, ActivationTranslatesAndReportsAMissingLanguageFileOnce)
