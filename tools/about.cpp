@@ -3,7 +3,7 @@
 #include "core/system_init.h"
 #include "core/utils.h"
 #include "platform/desktop.h"
-#include "tools/activation.h"
+#include "platform/form_activation.h"
 #include "ui/image_widget.h"
 
 #include <QFontMetrics>
@@ -98,7 +98,7 @@ TF_About::TF_About(QWidget* parent) : QDialog(parent)
     Label2->setText(QFontMetrics(link).elidedText(QString::fromStdString(ADDRESS), Qt::ElideMiddle, Label2->width()));
     Label2->installEventFilter(this);
 
-    tools::onActivateOrShow(this, [this] { FormActivate(); });
+    platform::onFormActivate(this, [this] { FormActivate(); });
 }
 
 void TF_About::ShowModal(QWidget* owner)

@@ -1,7 +1,7 @@
 #include "tools/graph.h"
 
 #include "board/hal.h"
-#include "tools/activation.h"
+#include "platform/form_activation.h"
 #include "ui/image_widget.h"
 
 #include <QAction>
@@ -171,7 +171,7 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent), readPositions(boardPositi
     Timer1->setInterval(kTickMs);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
     Timer1->start();
-    tools::onActivateOrShow(this, [this] { FormActivate(); });
+    platform::onFormActivate(this, [this] { FormActivate(); });
 }
 
 QColor TForm2::colour(Curve curve)

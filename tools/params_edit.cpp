@@ -3,7 +3,7 @@
 #include "core/system_init.h"
 #include "core/text.h"
 #include "core/translate.h"
-#include "tools/activation.h"
+#include "platform/form_activation.h"
 #include "tools/param_rows.h"
 
 #include <QComboBox>
@@ -66,7 +66,7 @@ Tparam_view::Tparam_view(QWidget* parent) : QDialog(parent)
     connect(Save_Button, &QPushButton::clicked, this, [this] { Save_ButtonClick(); });
     connect(Cancel_Button, &QPushButton::clicked, this, [this] { Cancel_ButtonClick(); });
     FormCreate();
-    tools::onActivateOrShow(this, [this] { FormActivate(); });
+    platform::onFormActivate(this, [this] { FormActivate(); });
 }
 
 void Tparam_view::FormCreate() { FORM_FILLED = false; }

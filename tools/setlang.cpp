@@ -4,7 +4,7 @@
 #include "core/params.h"
 #include "core/system_init.h"
 #include "core/translate.h"
-#include "tools/activation.h"
+#include "platform/form_activation.h"
 #include "tools/language_files.h"
 
 #include <QComboBox>
@@ -43,7 +43,7 @@ TF_Language::TF_Language(QWidget* parent) : QDialog(parent)
 
     connect(B_OK, &QPushButton::clicked, this, [this] { B_OKClick(); });
     connect(B_Cancel, &QPushButton::clicked, this, [this] { B_CancelClick(); });
-    tools::onActivateOrShow(this, [this] { FormActivate(); });
+    platform::onFormActivate(this, [this] { FormActivate(); });
 }
 
 int TF_Language::ShowModal() { return exec() == mrOk ? mrOk : mrCancel; }

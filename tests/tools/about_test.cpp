@@ -26,15 +26,19 @@ TEST_F(About, ShowingItWritesTheVersionAndTheBuild)
 
     QWidget owner;
     owner.setGeometry(100, 100, 600, 400);
-    QTimer::singleShot(0, &about, [&] {
-        EXPECT_EQ(about.L_Version->text(), "Version 1.4.0");
-        EXPECT_EQ(about.build->text(), "Build: 25");
-        EXPECT_LE((about.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 2)
-            << "centred over its owner";
-        about.close();  // its title bar: it has no button
-    });
-    about.ShowModal(&owner);
-    EXPECT_FALSE(about.isVisible());
+    for (int showing = 0; showing < 2; ++showing) {
+        QTimer::singleShot(0, &about, [&] {
+            QCoreApplication::processEvents();  // the showing's activation
+            EXPECT_EQ(about.L_Version->text(), "Version 1.4.0");
+            EXPECT_EQ(about.build->text(), "Build: 25");
+            EXPECT_LE((about.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 2)
+                << "centred over its owner";
+            about.close();  // its title bar: it has no button
+        });
+        about.ShowModal(&owner);
+        EXPECT_FALSE(about.isVisible());
+        about.L_Version->setText("Version:");  // each showing writes it anew
+    }
 }
 
 TEST_F(About, TheLinkOpensTheReadmeBesideTheProgram)

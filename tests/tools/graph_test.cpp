@@ -212,6 +212,7 @@ TEST_F(Graph, ClearErasesAndStartsAtTheLeftActivationTakesBaselines)
     EXPECT_TRUE(rowsOf(TForm2::colour(graph_plot::AbsHor), 5).empty());
 
     graph->show();  // showing activates it: the positions now are the baselines
+    QCoreApplication::processEvents();
     graph->Timer1Timer();
     graph->Timer1Timer();
     // All four lie on the bottom row; blue is drawn last.

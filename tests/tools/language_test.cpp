@@ -169,6 +169,7 @@ TEST_F(Chooser, ShownModallyItEndsOkOnlyWithALanguage)
     threeLanguages();
     SET_PARAM("Language", "fr");
     QTimer::singleShot(0, chooser.get(), [&] {
+        QCoreApplication::processEvents();  // the showing's activation
         EXPECT_EQ(chooser->ComboBox1->currentText(), "fr") << "showing it fills the list";
         chooser->B_OK->click();
     });

@@ -121,6 +121,7 @@ TEST_F(ParamView, ShowingItTranslatesItWithoutAnActivation)
     ASSERT_TRUE(LANGUAGE::INIT("orla_setup.lng.en"));
     EXPECT_EQ(view->Exit_Button->text(), "Exit_Button");
     view->show();
+    QCoreApplication::processEvents();
     EXPECT_EQ(view->Exit_Button->text(), "Exit");
     EXPECT_EQ(view->Save_Button->text(), "Save");
     EXPECT_EQ(view->Cancel_Button->text(), "Cancel");
@@ -221,6 +222,20 @@ TEST_F(ParamView, LaterOpeningsRefreshAndKeepTheirTab)
     EXPECT_EQ(GET_PARAM("Language"), "fr");
     EXPECT_EQ(GET_PARAM("GetStar"), "No");
     EXPECT_EQ(GET_PARAM("Setup_Range"), "5");
+}
+
+TEST_F(ParamView, EachOpeningShowsTheValuesInForce)
+{
+    for (const char* value : {"5", "8", "9"}) {
+        SET_PARAM("Setup_Range", value);
+        QTimer::singleShot(0, view.get(), [&] {
+            QCoreApplication::processEvents();  // the showing's activation
+            ASSERT_EQ(view->FORM_LIST.size(), 25u);
+            EXPECT_EQ(row("Setup_Range").EDT->text(), value);
+            view->Cancel_Button->click();
+        });
+        EXPECT_EQ(view->ShowModal(), Tparam_view::mrCancel);
+    }
 }
 
 TEST_F(ParamView, ModalResultsOfExitCancelAndTheTitleBar)
