@@ -5,7 +5,6 @@
 #include "core/text_file.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace ioconfig {
 namespace {
@@ -141,11 +140,7 @@ void Reader::grow(Group& g, int neededWidth, int neededHeight)
 
 Plan readFile(const std::string& path)
 {
-    // Anything but a regular file (a folder, a FIFO that would block the
-    // start, a device) counts as missing.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return {};
+    // Anything but a regular file (a folder, a FIFO, a device) is not opened.
     Reader reader;
     if (!text::readLines(path, {kLineMax, false}, [&](const std::string& l) { reader.line(l); }))
         return {};
