@@ -4,8 +4,10 @@
 #include "board/ctrl_view.h"
 #include "tests/board/control_stand.h"
 #include "tests/support/fake_system.h"
+#include "tests/tools/tools_stand.h"
 #include "tools/iocontrol.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -137,8 +139,7 @@ TEST_F(Panel, ControlsLieAsThePlanSays)
 TEST_F(Panel, TheShippedFileDrivesEachOutputAndAll)
 {
     testing_support::FakeSystem system;
-    const char* data = std::getenv("ORLA_DATA_DIR");
-    system.program = std::string(data ? data : ".") + "/orla_setup";
+    system.program = tools_testing::dataDir() + "/orla_setup";
     panel = std::make_unique<TIO_Control>();
     panel->show();
     ASSERT_EQ(panel->GROUPLIST.size(), 3u);
@@ -160,6 +161,22 @@ TEST_F(Panel, TheShippedFileDrivesEachOutputAndAll)
     EXPECT_TRUE(none.ITEMLIST.empty());
     EXPECT_EQ(none.size(), QSize(0, 0));
     EXPECT_TRUE(dialogs.shown().empty());
+}
+
+// The panel the shipped file makes, when ORLA_SCREENSHOTS names a folder.
+TEST_F(Panel, Screenshot)
+{
+    const char* shots = std::getenv("ORLA_SCREENSHOTS");
+    if (!shots || !*shots)
+        GTEST_SKIP() << "ORLA_SCREENSHOTS is not set";
+    testing_support::FakeSystem system;
+    system.program = tools_testing::dataDir() + "/orla_setup";
+    panel = std::make_unique<TIO_Control>();
+    panel->show();
+    toggle(1)->click();
+    settle();
+    QDir().mkpath(shots);
+    EXPECT_TRUE(panel->grab().save(QString::fromLocal8Bit(shots) + "/io_control.png"));
 }
 
 }  // namespace
