@@ -166,7 +166,8 @@ void SET_CAL(double RA, double DE)
 
 std::optional<std::int32_t> ENCODER_PULSES(std::string_view text)
 {
-    const std::optional<std::int32_t> v = param_text::toInt(text);
+    // A number beyond 32 bits is refused, not cut to its low bits.
+    const std::optional<std::int32_t> v = param_text::toInt32(text);
     if (!v || *v < 1 || *v > 65535)
         return std::nullopt;
     return v;

@@ -59,6 +59,10 @@ QEvent::Type SignalEvent::eventType()
 
 const SignalEvent* SignalEvent::from(const QEvent* e)
 {
+    // The event was made under the bus lock on the posting thread; taking the
+    // lock before looking at it makes that visible here. Qt's own queue lock
+    // would too, but thread checkers cannot see it.
+    std::lock_guard lock(g_mutex);
     return e && e->type() == eventType() ? static_cast<const SignalEvent*>(e) : nullptr;
 }
 

@@ -74,7 +74,15 @@ int digitValue(char c)
 
 namespace param_text {
 
-std::optional<std::int32_t> toInt(std::string_view s)
+namespace {
+
+// The largest magnitudes a number may have: a decimal one by its sign, one
+// with a radix prefix whatever its sign.
+struct IntLimits {
+    std::uint64_t positive, negative, radix;
+};
+
+std::optional<std::int32_t> parseInteger(std::string_view s, const IntLimits& limits)
 {
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
@@ -102,11 +110,7 @@ std::optional<std::int32_t> toInt(std::string_view s)
     if (rest.empty())
         return std::nullopt;
 
-    // A decimal number must fit the signed 64-bit range, one with a radix
-    // prefix the unsigned 64-bit range.
-    const std::uint64_t limit = base == 10
-        ? (negative ? std::uint64_t{1} << 63 : (std::uint64_t{1} << 63) - 1)
-        : ~std::uint64_t{0};
+    const std::uint64_t limit = base == 10 ? (negative ? limits.negative : limits.positive) : limits.radix;
     std::uint64_t magnitude = 0;
     for (char c : rest) {
         unsigned d = static_cast<unsigned>(digitValue(c));
@@ -118,6 +122,22 @@ std::optional<std::int32_t> toInt(std::string_view s)
     }
     std::uint64_t value = negative ? (~magnitude + 1) : magnitude;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
+}
+
+}  // namespace
+
+std::optional<std::int32_t> toInt(std::string_view s)
+{
+    // A decimal number must fit the signed 64-bit range, one with a radix
+    // prefix the unsigned 64-bit range; the low 32 bits are the value.
+    constexpr std::uint64_t top = std::uint64_t{1} << 63;
+    return parseInteger(s, {top - 1, top, ~std::uint64_t{0}});
+}
+
+std::optional<std::int32_t> toInt32(std::string_view s)
+{
+    constexpr std::uint64_t top = std::uint64_t{1} << 31;
+    return parseInteger(s, {top - 1, top, 0xFFFFFFFFu});
 }
 
 std::optional<double> toFloat(std::string_view s)
@@ -315,14 +335,15 @@ std::optional<PARAM_T> PARAM_AT(std::int32_t index)
     return g_list[static_cast<std::size_t>(index)];
 }
 
-void PARAM_COMMIT(std::int32_t index, std::string_view VALUE)
+void PARAM_COMMIT(std::int32_t index, std::string_view VALUE, bool MARK_MODIFIED)
 {
     std::lock_guard lock(g_mutex);
     if (index < 0 || static_cast<std::size_t>(index) >= g_list.size())
         return;
     PARAM_T& p = g_list[static_cast<std::size_t>(index)];
     p.VALUE = cut(VALUE);
-    p.MODIFIED = true;
+    if (MARK_MODIFIED)
+        p.MODIFIED = true;
 }
 
 bool PARAM_LOAD_VALUE(std::string_view NAME, std::string_view VALUE)

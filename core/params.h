@@ -54,8 +54,9 @@ void GET_SECTIONS(SECTION_ARRAY& SECT_LIST, bool HIDDEN);
 // The list as the editor sees it: entries keep their index for the whole run.
 std::int32_t PARAM_LEN();
 std::optional<PARAM_T> PARAM_AT(std::int32_t index);
-// The editor's commit: writes a value under its index and marks it modified.
-void PARAM_COMMIT(std::int32_t index, std::string_view VALUE);
+// The editor's commit: writes a value under its index, and marks it modified
+// when asked (the flag is never cleared).
+void PARAM_COMMIT(std::int32_t index, std::string_view VALUE, bool MARK_MODIFIED);
 // The settings-file reader: sets the first entry named exactly NAME.
 // False when no entry has that name.
 bool PARAM_LOAD_VALUE(std::string_view NAME, std::string_view VALUE);
@@ -66,6 +67,9 @@ void PARAM_CLEAR();
 namespace param_text {
 // Integer text syntax of the store; nullopt on failure.
 std::optional<std::int32_t> toInt(std::string_view s);
+// The same syntax for a number that must fit 32 bits: a decimal one the
+// signed range, one with a radix prefix the unsigned range.
+std::optional<std::int32_t> toInt32(std::string_view s);
 // Decimal number with "." and no blank anywhere; nullopt on failure.
 std::optional<double> toFloat(std::string_view s);
 }  // namespace param_text

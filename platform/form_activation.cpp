@@ -73,6 +73,11 @@ protected:
                 },
                 Qt::QueuedConnection);
         }
+        // A form the program hides is left: showing it again comes to it
+        // anew, also where no other window was activated in between (no
+        // window manager, a modal dialog opened twice).
+        if (event->type() == QEvent::Hide && !event->spontaneous() && watched == last_)
+            last_ = nullptr;
         return false;
     }
 

@@ -4,10 +4,12 @@
 
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,6 +56,11 @@ public:
         // the backup rotation never wants.
         return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
     }
+
+    std::vector<std::string> regularFiles(const std::string& folder) const override
+    {
+        return listRegularFiles(folder);
+    }
 };
 
 RealSystem g_real;
@@ -62,6 +69,24 @@ Replaceable<System> g_current(g_real);
 }  // namespace
 
 System& sys() { return g_current.get(); }
+
+std::vector<std::string> listRegularFiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return names;
+    const int fd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        struct stat st {};
+        // stat, not lstat: what a link points to decides.
+        if (::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
+            names.emplace_back(e->d_name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 void setSystem(System* replacement) { g_current.set(replacement); }
 

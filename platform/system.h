@@ -30,12 +30,21 @@ public:
     virtual bool makeFolder(const std::string& path) = 0;
     virtual bool removeFile(const std::string& path) = 0;
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+
+    // The names of the regular files in a folder, links followed (a link to
+    // a file counts, a dangling one or one to a folder does not), in byte
+    // order; empty when the folder cannot be read.
+    virtual std::vector<std::string> regularFiles(const std::string& folder) const = 0;
 };
 
 // The service in force: the real one unless a test installed another.
 System& sys();
 // Installs a replacement (not owned); nullptr puts the real service back.
 void setSystem(System* replacement);
+// The listing the real service gives, for services that act on the real file
+// system too.
+std::vector<std::string> listRegularFiles(const std::string& folder);
+
 // The real service keeps the arguments main() was given.
 void setArguments(int argc, const char* const* argv);
 

@@ -15,7 +15,8 @@ using setup::SetupWizardLink;
 
 std::optional<std::int32_t> boardGear(std::string_view text)
 {
-    const std::optional<std::int32_t> v = param_text::toInt(text);
+    // A number beyond 32 bits is refused, not cut to its low bits.
+    const std::optional<std::int32_t> v = param_text::toInt32(text);
     if (!v || *v < 1)
         return std::nullopt;
     return v;

@@ -11,6 +11,12 @@
 #include "sky/list.h"
 #include "sky/presel_add.h"
 #include "sky/preselect.h"
+#include "tools/about.h"
+#include "tools/graph.h"
+#include "tools/iocontrol.h"
+#include "tools/params_edit.h"
+#include "tools/setlang.h"
+#include "tools/shots.h"
 #include "ui/main_view.h"
 #include "ui/manual.h"
 #include "ui/program_close.h"
@@ -105,17 +111,26 @@ int main(int argc, char** argv)
     auto setup = std::make_unique<TSetup>();
     auto ctrl = std::make_unique<Tctrl>();
     auto devInt = std::make_unique<Tdev_int>();
+    auto paramView = std::make_unique<Tparam_view>();
     auto fList = std::make_unique<TF_list>();
     auto fPreselect = std::make_unique<TF_preselect>();
     auto fPreselAdd = std::make_unique<TF_presel_add>();
     auto manual = std::make_unique<TF_Manual>();
+    auto ioControl = std::make_unique<TIO_Control>();
+    auto language = std::make_unique<TF_Language>();
+    auto about = std::make_unique<TF_About>();
     auto form1 = std::make_unique<TForm1>();
+    auto form2 = std::make_unique<TForm2>();
 
     mainView->setDeviceWindow(devInt.get());
     mainView->setManualPad(manual.get());
     mainView->setEncoderDialog(form1.get());
     mainView->setWizard(setup.get());
     setup->setPad(manual.get());
+    mainView->setGraphWindow(form2.get());
+    mainView->setParameterEditor([&] { return paramView->ShowModal() != Tparam_view::mrCancel; });
+    mainView->setLanguageChooser([&] { return language->ShowModal() == TF_Language::mrOk; });
+    mainView->setAboutBox([&] { about->ShowModal(mainView.get()); });
     fPreselect->setObjectList(fList.get());
     fPreselect->setEntryDialog(fPreselAdd.get());
 
@@ -135,6 +150,7 @@ int main(int argc, char** argv)
             sky::showcase(*fPreselect, *fPreselAdd);
             screenshots::save(shots, {mainView.get(), manual.get(), devInt.get(), fList.get(), fPreselect.get(),
                                       fPreselAdd.get()});
+            tools::saveThroughMainWindow(shots, *mainView, *paramView, *language, *about, *form2);
             mainView->close();
         });
     }
@@ -144,11 +160,16 @@ int main(int argc, char** argv)
     // before anything it uses goes, and so is every reader (with its device).
     bridge.shutdown();
     CONTROL::CTRL_CLOSE(-1);
+    form2.reset();
     form1.reset();
+    about.reset();
+    language.reset();
+    ioControl.reset();
     manual.reset();
     fPreselAdd.reset();
     fPreselect.reset();
     fList.reset();
+    paramView.reset();
     devInt.reset();
     ctrl.reset();
     setup.reset();

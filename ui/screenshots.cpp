@@ -1,6 +1,7 @@
 #include "ui/screenshots.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,8 @@ QString textOf(const QWidget* w)
         return b->text();
     if (const auto* e = qobject_cast<const QLineEdit*>(w))
         return e->text();
+    if (const auto* c = qobject_cast<const QComboBox*>(w))
+        return c->currentText();
     return {};
 }
 

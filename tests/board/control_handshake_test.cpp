@@ -122,6 +122,7 @@ TEST_F(Handshakes, EncoderTextsTheBoardCannotTakeAreNotSent)
 {
     const std::pair<const char*, const char*> refused[] = {
         {"abc", "4096"}, {"0", "4096"}, {"2048", "65536"}, {"", "1"}, {"2048", "-5"}, {"20.5", "4096"},
+        {"4294967297", "4096"},  // 1 in its low 32 bits
     };
     for (const auto& [ra, de] : refused) {
         dialogs.clear();

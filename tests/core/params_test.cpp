@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -24,6 +25,9 @@ struct IntCase {
     std::int32_t expected;
 };
 
+// Stands for "not a number" in a table of 32-bit readings.
+constexpr std::int32_t kNoNumber = 0x7EADBEEF;
+
 class IntegerSyntax : public ::testing::TestWithParam<IntCase> {};
 
 TEST_P(IntegerSyntax, ReadsAsTheStoreSays)
@@ -42,6 +46,28 @@ INSTANTIATE_TEST_SUITE_P(Table, IntegerSyntax, ::testing::Values(
     IntCase{"9223372036854775808", 0}, IntCase{"-9223372036854775808", 0},
     IntCase{"-9223372036854775809", 0}, IntCase{"$FFFFFFFFFFFFFFFF", -1},
     IntCase{"$10000000000000000", 0}, IntCase{"\xC3\xA9", 0}));
+
+class Integer32Syntax : public ::testing::TestWithParam<IntCase> {};
+
+// The same syntax, but a number outside 32 bits is no number at all.
+TEST_P(Integer32Syntax, RefusesWhatDoesNotFit32Bits)
+{
+    const std::optional<std::int32_t> v = param_text::toInt32(GetParam().text);
+    if (GetParam().expected == kNoNumber) {
+        EXPECT_FALSE(v) << GetParam().text;
+    } else {
+        ASSERT_TRUE(v) << GetParam().text;
+        EXPECT_EQ(*v, GetParam().expected) << GetParam().text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Integer32Syntax, ::testing::Values(
+    IntCase{"4", 4}, IntCase{"$FF", 255}, IntCase{"  12", 12}, IntCase{"-7", -7},
+    IntCase{"2147483647", 2147483647}, IntCase{"-2147483648", -2147483647 - 1},
+    IntCase{"$FFFFFFFF", -1}, IntCase{"-$1", -1},
+    IntCase{"2147483648", kNoNumber}, IntCase{"-2147483649", kNoNumber}, IntCase{"4294967297", kNoNumber},
+    IntCase{"$100000000", kNoNumber}, IntCase{"", kNoNumber}, IntCase{"4 ", kNoNumber},
+    IntCase{"four", kNoNumber}));
 
 struct FloatCase {
     const char* text;

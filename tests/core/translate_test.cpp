@@ -288,6 +288,23 @@ TEST_F(Translate, EveryActivationAppliesTheLanguage)
     EXPECT_EQ(w.button->text(), "Init");
 }
 
+// Showing a window activates it, each time it is shown, whether or not a
+// window manager hands it the focus or another window came in between.
+TEST_F(Translate, EachShowingIsAnActivation)
+{
+    Window w;
+    int activations = 0;
+    platform::onFormActivate(&w.form, [&] { ++activations; });
+    for (int showing = 1; showing <= 3; ++showing) {
+        w.form.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(activations, showing);
+        platform::formWindowActivated(&w.form);  // the window manager's focus after it
+        EXPECT_EQ(activations, showing) << "one activation per showing";
+        w.form.hide();
+    }
+}
+
 TEST_F(Translate, SetStringOnQString)
 {
     LANGUAGE::INIT("orla_setup.lng.en");

@@ -22,61 +22,57 @@ grep -qx "Version=Version 1.4.0 by Loridan" "$work/shots/Main_View.txt" || fail 
 # its translated texts whether or not anything activated it.
 grep -qx "Button1=Up" "$work/shots/F_Manual.txt" || fail "the pad shows its design names: $(cat "$work/shots/F_Manual.txt")"
 grep -qx "Button3=Slow" "$work/shots/F_Manual.txt" || fail "the pad's speed button is untranslated"
-for w in Main_View F_Manual dev_int F_list F_preselect F_presel_add; do
+for w in Main_View F_Manual dev_int; do
     [ -s "$work/shots/$w.png" ] || fail "no picture of $w"
 done
-# The sky windows carry the language file's texts, not their design names.
-for t in F_list:Button1=Go\ to F_list:Button4=File... F_preselect:B_Left=Go\ to F_preselect:B_Right=Next \
-         F_presel_add:Label2=Right\ ascension F_presel_add:B_save=OK; do
-    grep -qx "${t#*:}" "$work/shots/${t%%:*}.txt" || fail "${t%%:*} does not show '${t#*:}'"
+# The auxiliary windows, each opened from the main window's menu or button
+# and closed again in the same run, and the sky windows, shown with a few
+# entries, show their translated texts.
+for shown in "Main_View:Button1=Graph + pad" "param_view:Exit_Button=Exit" "param_view:Save_Button=Save" \
+    "param_view:Cancel_Button=Cancel" "F_Language:L_select=Language of the program" \
+    "F_Language:ComboBox1=English" "F_Language:B_OK=OK" "F_About:L_Version=Version 1.4.0" \
+    "F_About:build=Build: 25" "Form2:windowTitle=Form2" "Form2:Label2=Ha" \
+    "F_list:Button1=Go to" "F_list:Button4=File..." "F_preselect:B_Left=Go to" "F_preselect:B_Right=Next" \
+    "F_presel_add:Label2=Right ascension" "F_presel_add:B_save=OK"; do
+    w=${shown%%:*}
+    grep -qxF "${shown#*:}" "$work/shots/$w.txt" || fail "$w does not show '${shown#*:}'"
+    [ -s "$work/shots/$w.png" ] || fail "no picture of $w"
 done
 
-# 2. SIGTERM closes the main window; the program must be gone soon after.
-xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
-    "$1" & pid=$!
-    i=0
-    until xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; do
-        i=$((i + 1)); [ $i -le 200 ] || { kill -KILL $pid; exit 11; }
-        sleep 0.05
-    done
-    kill -TERM $pid
-    i=0
-    while kill -0 $pid 2>/dev/null; do
-        i=$((i + 1)); [ $i -le 100 ] || { kill -KILL $pid; exit 12; }
-        sleep 0.05
-    done
-    wait $pid
-' sh "$program" || fail "SIGTERM run ended with $? (11: no window, 12: did not exit within 5 s)"
-# 3. A FIFO named as the settings file counts as missing: the window comes up
-# and SIGTERM ends the program with status 0. A SIGTERM during start-up, before
-# any window exists, ends it with status 0 too.
+# 2. SIGTERM closes the main window as Exit does; the program must be gone
+# within 5 s, with status 0: once its window is up; the same with a FIFO
+# named as the settings file, which counts as missing instead of blocking the
+# start-up; and as soon as the program catches the signal (before that the
+# loader runs), long before its window exists.
 mkfifo "$work/fifo.ini"
 xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
-    "$1" "-i$2" & pid=$!
-    i=0
-    until xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; do
-        i=$((i + 1)); [ $i -le 200 ] || { kill -KILL $pid; exit 11; }
-        sleep 0.05
-    done
-    kill -TERM $pid
-    wait $pid || exit 13
-
-    # As soon as the program catches SIGTERM (before that the loader runs),
-    # long before its window exists.
-    "$1" & pid=$!
-    i=0
-    until mask=$(sed -n "s/^SigCgt:[[:space:]]*//p" /proc/$pid/status 2>/dev/null) &&
-          [ -n "$mask" ] && [ $((0x$mask & 0x4000)) -ne 0 ]; do
-        i=$((i + 1)); [ $i -le 2000 ] || { kill -KILL $pid; exit 15; }
-        sleep 0.005
-    done
-    kill -TERM $pid
-    i=0
-    while kill -0 $pid 2>/dev/null; do
-        i=$((i + 1)); [ $i -le 100 ] || { kill -KILL $pid; exit 12; }
-        sleep 0.05
-    done
-    wait $pid || exit 14
-' sh "$program" "$work/fifo.ini" || fail "start-up run ended with $? (11: no window with a FIFO as settings, 12: did not exit, 13/14: exit status not 0, 15: SIGTERM never caught)"
+    program=$1 fifo=$2
+    window_up() { xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; }
+    catches_term() {
+        mask=$(sed -n "s/^SigCgt:[[:space:]]*//p" /proc/$pid/status 2>/dev/null) &&
+            [ -n "$mask" ] && [ $((0x$mask & 0x4000)) -ne 0 ]
+    }
+    gone() { ! kill -0 $pid 2>/dev/null; }
+    # Polls $1 up to $2 times, 10 ms apart; else kills the program, exits $3.
+    within() {
+        i=0
+        until $1; do
+            i=$((i + 1)); [ $i -le $2 ] || { kill -KILL $pid; exit $3; }
+            sleep 0.01
+        done
+    }
+    # Starts the program with the arguments after $1, waits for $1, sends SIGTERM.
+    term_run() {
+        ready=$1; shift
+        "$program" "$@" & pid=$!
+        within $ready 1000 11
+        kill -TERM $pid
+        within gone 500 12
+        wait $pid || exit 13
+    }
+    term_run window_up
+    term_run window_up "-i$fifo"
+    term_run catches_term
+' sh "$program" "$work/fifo.ini" || fail "SIGTERM runs ended with $? (11: not ready within 10 s, 12: did not exit within 5 s, 13: exit status not 0)"
 
 echo "ok"

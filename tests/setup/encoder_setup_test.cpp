@@ -41,6 +41,7 @@ TEST_F(EncoderDialog, OkClosesOnlyOnPulseCountsTheBoardTakes)
 {
     const std::pair<const char*, const char*> refused[] = {
         {"0", "2048"}, {"2048", "65536"}, {"", "2048"}, {"abc", "2048"}, {"2048", "-1"}, {"20.5", "2048"},
+        {"2048", "4294969344"},  // 2048 in its low 32 bits
     };
     for (const auto& [ra, de] : refused) {
         dialogs.clear();

@@ -93,6 +93,7 @@ TEST_F(SetupFlow, GearTextsMustBothBeWholeNumbersTheBoardTakes)
         {"2147483647", "$10", 2147483647, 16, ""},
         {"0", "100", 0, 100, "The RA gear"},
         {"2147483648", "100", 0, 100, "The RA gear"},
+        {"4294967297", "100", 0, 100, "The RA gear"},  // 1 in its low 32 bits
         {"100", "", 100, 0, "The De gear"},
         {"100", "-5", 100, 0, "The De gear"},
         {"Abs enc", "12.5", 0, 0, "The RA and De gears"},

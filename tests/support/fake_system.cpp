@@ -69,4 +69,10 @@ bool FakeSystem::renameFile(const std::string& from, const std::string& to)
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+std::vector<std::string> FakeSystem::regularFiles(const std::string& folder) const
+{
+    listedFolders.push_back(folder);
+    return platform::listRegularFiles(folder);
+}
+
 }  // namespace testing_support

@@ -49,6 +49,9 @@ public:
     bool makeFolder(const std::string& path) override;
     bool removeFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
+    // The real listing; the folders asked for are recorded.
+    std::vector<std::string> regularFiles(const std::string& folder) const override;
+    mutable std::vector<std::string> listedFolders;
 };
 
 }  // namespace testing_support

@@ -1,0 +1,81 @@
+#pragma once
+// The encoder position graph "Form2": both axes' incremental and absolute
+// positions as running curves, one column every 100 ms from the program's
+// start, whether or not the window is shown. The curves are drawn into a
+// picture that the window only copies, so a covered window loses nothing.
+
+#include "tools/graph_plot.h"
+
+#include <QImage>
+#include <QMainWindow>
+#include <QWidget>
+
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QTimer;
+class TImage;
+
+// A plot area with a picture of its own.
+class TPaintBox final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPaintBox(QWidget* parent = nullptr);
+
+    const QImage& canvas();
+    void erase();
+    void line(const QColor& colour, int x0, int y0, int x1, int y1);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void fitCanvas();
+    QImage canvas_;
+};
+
+class TForm2 final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm2(QWidget* parent = nullptr);
+
+    // Where the positions come from; the board's encoders unless a test
+    // sets another.
+    std::function<graph_plot::Positions()> readPositions;
+
+    graph_plot::GraphPlot PLOT;
+
+    QMenuBar* MainMenu1;
+    QMenu *MenuItem12, *MenuItem3;
+    QAction *MenuItem1, *MenuItem2, *MenuItem4, *MenuItem5, *MenuItem6, *MenuItem7, *MenuItem8, *MenuItem9;
+    TPaintBox* PaintBox1;
+    QLabel *Label1, *Label2, *Label3, *Label4;
+    TImage *Shape1, *Shape2, *Shape3, *Shape4;
+    QTimer* Timer1;
+
+    void Timer1Timer();
+    void FormActivate();
+    void FormResize();
+    void MenuItem1Click();
+    void MenuItem2Click();
+    void MenuItem4Click();
+    void MenuItem5Click();
+    void MenuItem6Click();
+    void MenuItem7Click();
+    void MenuItem8Click();
+    void MenuItem9Click();
+
+    // The curves' colours: red, green, aqua and blue.
+    static QColor colour(graph_plot::Curve curve);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setFactor(QAction* item, std::int32_t factor);
+
+    QWidget* client_;
+};
