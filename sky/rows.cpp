@@ -101,8 +101,12 @@ std::string PRESELECT_LINE(const ObjectTexts& entry)
     std::string name = text::trimControl(entry.name);
     std::replace(name.begin(), name.end(), ' ', '_');
     // What the row shows after the name: the right ascension padded to its
-    // column, then the declination.
-    return name + " " + text::trimControl(padRight(entry.ra, kCoordColumns) + entry.dec) + "\r\n";
+    // column, then the declination; a right ascension that fills its column
+    // keeps one blank after it, so the two do not run into one text.
+    std::string ra = padRight(entry.ra, kCoordColumns);
+    if (ra.size() == entry.ra.size() && !ra.empty())
+        ra += ' ';
+    return name + " " + text::trimControl(ra + entry.dec) + "\r\n";
 }
 
 std::string withoutBlanks(std::string_view s)

@@ -97,6 +97,9 @@ TEST(PreselectFile, EntriesAreWrittenByteForByte)
         line.resize(line.size() - 2);
         EXPECT_EQ(sky::PARSE_PRESELECT_LINE(line), t);
     }
+    // A right ascension as wide as its column is still followed by a blank.
+    EXPECT_EQ(sky::PRESELECT_LINE({"X", "123456789012345", "1d"}), "X 123456789012345 1d\r\n");
+    EXPECT_EQ(sky::PRESELECT_LINE({"X", "12345678901234", "1d"}), "X 12345678901234 1d\r\n");
     // A blank inside a coordinate moves the rest to the next field.
     std::string line = sky::PRESELECT_LINE({"X", "1h 00m00.0s", "2d00'00.0\""});
     EXPECT_EQ(sky::PARSE_PRESELECT_LINE(line), (ObjectTexts{"X", "1h", "00m00.0s"}));
