@@ -22,5 +22,5 @@ function(orla_test name)
     set_tests_properties(${name} PROPERTIES
         LABELS "${labels}"
         TIMEOUT 300
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Europe/Berlin;ORLA_DATA_DIR=${ORLA_RUNTIME_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Europe/Berlin;ORLA_DATA_DIR=${ORLA_RUNTIME_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
 endfunction()
