@@ -1,11 +1,14 @@
 #include "platform/input_file.h"
 
 #include <cerrno>
+#include <system_error>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
+
+std::string errorText(int err) { return std::generic_category().message(err); }
 
 InputFile::InputFile(const std::string& path)
 {

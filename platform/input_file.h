@@ -36,4 +36,7 @@ private:
     off_t size_ = 0;
 };
 
+// The system's text for an error number ("No such file or directory").
+std::string errorText(int err);
+
 }  // namespace platform

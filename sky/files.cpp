@@ -4,38 +4,11 @@
 #include "platform/input_file.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
-#include <unistd.h>
 
 namespace skyfiles {
 namespace {
 
-std::string errnoText(int err) { return std::generic_category().message(err); }
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now; false with errno set when the close reports a failed write.
-    bool close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 std::string mib(std::size_t bytes) { return text::decimal(static_cast<std::int64_t>(bytes / (1024u * 1024u))); }
 
@@ -48,7 +21,7 @@ ReadResult readWhole(const std::string& path, std::size_t maxBytes)
     if (!in.isOpen()) {
         r.missing = in.error() == ENOENT;
         if (in.error() != 0)
-            r.reason = errnoText(in.error());
+            r.reason = platform::errorText(in.error());
         else
             r.reason = in.type() == S_IFDIR ? "it is a folder" : "it is not a regular file";
         return r;
@@ -63,7 +36,7 @@ ReadResult readWhole(const std::string& path, std::size_t maxBytes)
     for (;;) {
         const ssize_t got = in.read(buf, sizeof buf);
         if (got < 0) {
-            r.reason = errnoText(errno);
+            r.reason = platform::errorText(errno);
             r.bytes.clear();
             return r;
         }
@@ -119,52 +92,6 @@ ReadResult readListLines(const std::string& path, std::vector<std::string>& line
     }
     lines = std::move(all);
     return r;
-}
-
-std::string replaceWhole(const std::string& path, std::string_view bytes)
-{
-    std::string temp = path + ".XXXXXX";
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (fd.get() < 0)
-        return errnoText(errno);
-    // The new file gets the old one's permissions, or the usual ones for a new file.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) {
-        ::fchmod(fd.get(), old.st_mode & 07777);
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd.get(), 0666 & ~mask);
-    }
-    const auto fail = [&](int err) {
-        ::unlink(temp.c_str());
-        return errnoText(err);
-    };
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd.get()) != 0)
-        return fail(errno);
-    if (!fd.close())
-        return fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-        return fail(errno);
-    return {};
-}
-
-std::string createEmpty(const std::string& path)
-{
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
-    if (fd.get() < 0)
-        return errnoText(errno);
-    return {};
 }
 
 std::string failureText(std::string_view verb, const std::string& path, const std::string& reason)

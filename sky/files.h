@@ -37,14 +37,6 @@ std::vector<std::string> splitLines(std::string_view text, std::size_t maxLineBy
 // cannot be read, is larger than kMaxListBytes or has more than kMaxListLines.
 ReadResult readListLines(const std::string& path, std::vector<std::string>& lines);
 
-// Writes bytes to a new file beside path, then renames it over path; a
-// failure leaves path as it was. Empty on success, else the reason.
-std::string replaceWhole(const std::string& path, std::string_view bytes);
-
-// Creates an empty file; one that exists is left as it is. Empty on
-// success, else the reason.
-std::string createEmpty(const std::string& path);
-
 // "Could not read <path>: <reason>", the one box a failed file shows.
 std::string failureText(std::string_view verb, const std::string& path, const std::string& reason);
 

@@ -6,6 +6,7 @@
 #include "core/translate.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
+#include "platform/output_file.h"
 #include "sky/files.h"
 #include "sky/list.h"
 #include "sky/planets.h"
@@ -239,7 +240,7 @@ bool TF_preselect::SELECT_FILE()
     const skyfiles::ReadResult r = skyfiles::readListLines(*chosen, lines);
     if (r.missing) {
         // A new list: its file is made now, and the entries stay.
-        if (const std::string why = skyfiles::createEmpty(*chosen); !why.empty())
+        if (const std::string why = platform::createEmptyFile(*chosen); !why.empty())
             platform::dialogs().message(kTitle, skyfiles::failureText("create", *chosen, why));
         return true;
     }
@@ -261,7 +262,7 @@ void TF_preselect::Save1Click()
     std::string content;
     for (int i = 0; i < ListBox1->count(); ++i)
         content += sky::PRESELECT_LINE(sky::textsOf(ListBox1->item(i)));
-    if (const std::string why = skyfiles::replaceWhole(*chosen, content); !why.empty())
+    if (const std::string why = platform::replaceFile(*chosen, content); !why.empty())
         platform::dialogs().message(kTitle, skyfiles::failureText("write", *chosen, why) +
                                                 " The file was left as it was.");
 }

@@ -1,3 +1,4 @@
+#include "platform/output_file.h"
 #include "sky/files.h"
 #include "sky/rows.h"
 
@@ -146,19 +147,19 @@ TEST_F(ListFiles, ReplaceWritesAllOrLeavesTheOldFile)
 {
     const std::string path = dir.write("list.psl", "old\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    EXPECT_EQ(skyfiles::replaceWhole(path, "new\r\n"), "");
+    EXPECT_EQ(platform::replaceFile(path, "new\r\n"), "");
     EXPECT_EQ(testing_support::readFile(path), "new\r\n");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_NE(skyfiles::replaceWhole(dir.path() + "no/such/folder.psl", "x"), "");
+    EXPECT_NE(platform::replaceFile(dir.path() + "no/such/folder.psl", "x"), "");
     // A folder where the file should be is not replaced; nothing is left behind.
     const std::string folder = dir.path() + "folder.psl";
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
-    EXPECT_EQ(skyfiles::replaceWhole(folder, "x"), "Is a directory");
-    EXPECT_EQ(skyfiles::createEmpty(dir.path() + "new.psl"), "");
+    EXPECT_EQ(platform::replaceFile(folder, "x"), "Is a directory");
+    EXPECT_EQ(platform::createEmptyFile(dir.path() + "new.psl"), "");
     EXPECT_EQ(testing_support::readFile(dir.path() + "new.psl"), "");
-    EXPECT_EQ(skyfiles::createEmpty(path), "");
+    EXPECT_EQ(platform::createEmptyFile(path), "");
     EXPECT_EQ(testing_support::readFile(path), "new\r\n");
     std::vector<std::string> left;
     for (const auto& e : std::filesystem::directory_iterator(dir.path()))

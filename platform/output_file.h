@@ -1,0 +1,18 @@
+#pragma once
+// Writing the files the operator keeps (preselect lists): a failed write
+// never leaves a file half written.
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Writes bytes to a new file beside path, then renames it over path; a
+// failure leaves path as it was. Empty on success, else the reason.
+std::string replaceFile(const std::string& path, std::string_view bytes);
+
+// Creates an empty file; one that exists is left as it is. Empty on
+// success, else the reason.
+std::string createEmptyFile(const std::string& path);
+
+}  // namespace platform
