@@ -1,6 +1,7 @@
 #include "core/Signals.h"
 
 #include "core/text.h"
+#include "platform/gui_bridge.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -40,7 +41,7 @@ void post(std::string_view window, std::uint32_t message, std::int64_t param,
     const std::string k = key(window);
     std::lock_guard lock(g_mutex);
     if (QObject* target = findLocked(k))
-        QCoreApplication::postEvent(target, new SignalEvent(message, param, std::move(point), std::move(hw)));
+        platform::postEvent(target, new SignalEvent(message, param, std::move(point), std::move(hw)));
 }
 
 }  // namespace
