@@ -135,6 +135,40 @@ void ControlLoop::pause(int ms)
     wake().stopped.wait_for(lock, std::chrono::milliseconds(ms), [] { return !CONTR_RUNNING.load(); });
 }
 
+// Sleeps once to the deadline on the monotonic clock, so a change of the
+// local clock cannot stretch or shrink a cycle.
+void ControlLoop::waitUntil(std::chrono::nanoseconds deadline)
+{
+    using namespace std::chrono;
+    for (;;) {
+        const nanoseconds left = deadline - platform::clock().monotonic();
+        if (left <= nanoseconds::zero() || !CONTR_RUNNING.load())
+            return;
+        if (hooks_.sleep) {
+            hooks_.sleep(static_cast<int>(std::min<std::int64_t>(ceil<milliseconds>(left).count(),
+                                                                std::numeric_limits<int>::max())));
+            continue;
+        }
+        std::unique_lock lock(wake().mutex);
+        wake().stopped.wait_for(lock, left, [] { return !CONTR_RUNNING.load(); });
+    }
+}
+
+// Each deadline is the one before plus Cycle_Time, so a late wake does not
+// push the cycles after it back. A cycle that ends past its deadline starts
+// the next at once and the count starts afresh from there: no burst of
+// cycles to catch up.
+void ControlLoop::waitForNextCycle()
+{
+    deadline_ += period_;
+    const std::chrono::nanoseconds now = platform::clock().monotonic();
+    if (deadline_ <= now) {
+        deadline_ = now;
+        return;
+    }
+    waitUntil(deadline_);
+}
+
 void ControlLoop::start()
 {
     // Handshake state; the requests the windows made before stay.
@@ -169,7 +203,8 @@ void ControlLoop::start()
         NEXTPOSITIONTRACKING.set({pra, pde, pra, pde});
     }
 
-    cycleTimer_ = TWaitTimer::Create(GET_IPARAM("CYCLE_TIME"));
+    // Read once: a change in the parameter editor leaves a running loop as it is.
+    period_ = std::chrono::milliseconds(std::max<std::int32_t>(0, GET_IPARAM("CYCLE_TIME")));
     const std::int32_t initial = GET_INIT_CONTROL(false);
     CONTROL_STATE = initial;
     NEXT_CONTROL_STATE = initial;
@@ -180,6 +215,7 @@ void ControlLoop::start()
     watchdogTimer_ = TWaitTimer::Create(GET_IPARAM("WD_Timer"));
 
     positionPosted_ = false;
+    deadline_ = platform::clock().monotonic();
     lastEndMs_ = timeOfDayMs();
     lastCycleMs_ = 0;
 }
@@ -195,10 +231,7 @@ void ControlLoop::run()
     start();
     while (CONTR_RUNNING.load()) {
         work();
-        // Sleeps through most of the wait at once and polls only its last
-        // millisecond, so an idle loop costs little yet holds its period.
-        while (CONTR_RUNNING.load() && !cycleTimer_->TIMEOUT())
-            pause(std::max(1, cycleTimer_->REMAINING() - 1));
+        waitForNextCycle();
         endCycle();
     }
     finish();
@@ -225,8 +258,6 @@ void ControlLoop::endCycle()
         d += platform::kMsPerDay;  // across midnight
     lastCycleMs_ = d;
     lastEndMs_ = now;
-    if (CONTR_RUNNING.load())
-        cycleTimer_->RESTART();
     if (hooks_.cycleEnded)
         hooks_.cycleEnded();
 }
@@ -235,7 +266,6 @@ void ControlLoop::endCycle()
 void ControlLoop::finish()
 {
     HAL::MOVE(0, 0);
-    cycleTimer_.reset();
     watchdogTimer_.reset();
 }
 

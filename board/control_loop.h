@@ -1,11 +1,13 @@
 #pragma once
-// The control loop: one cycle every Cycle_Time ms runs the pending
-// configuration save, the configuration handshakes, the watchdog, the clock
-// sync, the state takeover, the position report and the motion frame.
+// The control loop: one cycle every Cycle_Time ms, paced by absolute
+// deadlines on the monotonic clock, runs the pending configuration save, the
+// configuration handshakes, the watchdog, the clock sync, the state takeover,
+// the position report and the motion frame.
 //
 // A test drives it one cycle at a time (start(), then cycle()) on a test
 // clock; run() is what the loop's thread does.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,8 +17,8 @@ class TWaitTimer;
 namespace CONTROL {
 
 struct LoopHooks {
-    // Pauses the loop's thread; a real sleep when empty. Tests move a test
-    // clock instead.
+    // Pauses the loop's thread, also until a cycle's deadline; a real sleep
+    // when empty. Tests move a test clock instead.
     std::function<void(int ms)> sleep;
     // Called on the loop's thread after each cycle has ended (benchmarks).
     std::function<void()> cycleEnded;
@@ -51,6 +53,8 @@ private:
     void endCycle();
     void finish();
     void pause(int ms);
+    void waitUntil(std::chrono::nanoseconds deadline);
+    void waitForNextCycle();
 
     void configurationSave();
     void handshakes();
@@ -71,7 +75,8 @@ private:
     void motion();
 
     LoopHooks hooks_;
-    std::unique_ptr<TWaitTimer> cycleTimer_;
+    std::chrono::nanoseconds period_{0};    // Cycle_Time as read at the start
+    std::chrono::nanoseconds deadline_{0};  // this cycle's on the monotonic clock
     std::unique_ptr<TWaitTimer> watchdogTimer_;
 
     double hor_ = 0.0, vert_ = 0.0;          // axis angles, arcseconds

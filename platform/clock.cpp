@@ -25,6 +25,11 @@ public:
         t.daylightSaving = dt.isDaylightTime();
         return t;
     }
+
+    std::chrono::nanoseconds monotonic() const override
+    {
+        return std::chrono::steady_clock::now().time_since_epoch();
+    }
 };
 
 const RealClock g_real;

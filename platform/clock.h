@@ -2,6 +2,7 @@
 // The local clock the program reads the date and time through. Tests install
 // their own (setClock) so nothing waits for real time to pass.
 
+#include <chrono>
 #include <cstdint>
 
 namespace platform {
@@ -23,6 +24,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalTime now() const = 0;
+    // Time from an arbitrary origin that no change of the local clock moves:
+    // what intervals are paced on.
+    virtual std::chrono::nanoseconds monotonic() const = 0;
 };
 
 // The clock in force: the real one unless a test installed another.

@@ -5,8 +5,6 @@
 #include "platform/dialogs.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -168,14 +166,12 @@ void THidThread::GOAWAY() { FABORTREQUEST.store(true); }
 
 void THidThread::EXECUTE()
 {
-    // After a hand-off the next report may already wait in the platform's
-    // buffer: it is read at once, without the pause, so that a board sending
-    // a report every millisecond never overflows that buffer.
-    bool backlog = false;
+    // Blocks in the read until a report comes: no sleep after a hand-off, so
+    // the next report is taken as soon as it is there. The read's finite
+    // time-out is what lets a stop request be seen.
     while (FHANDLE && DATASIZE > 0 && !FABORTREQUEST.load()) {
         std::array<std::uint8_t, READ_BUFFER_SIZE> buf{};
-        const int n = FHANDLE->read(std::span(buf).first(static_cast<std::size_t>(DATASIZE)),
-                                    backlog ? 0 : READ_TIMEOUT_MS);
+        const int n = FHANDLE->read(std::span(buf).first(static_cast<std::size_t>(DATASIZE)), READ_TIMEOUT_MS);
         if (n < 0) {
             // Device gone or failing: the connection is dropped on the
             // user-interface thread (reapReaders), so no key it reported
@@ -183,27 +179,19 @@ void THidThread::EXECUTE()
             failed_.store(!FABORTREQUEST.load());
             break;
         }
-        if (n > 0) {
-            if (FABORTREQUEST.load())
-                break;
-            THidData data{};
-            std::copy(buf.begin() + 1, buf.end(), data.begin());
-            const std::uint8_t reportId = buf[0];
-            const auto length = static_cast<std::size_t>(n - 1);
-            // Everything by value: at shutdown this reader stops waiting for a
-            // hand-off that is still running.
-            if (FONHIDDATA &&
-                !platform::runOnUiThread(
-                    [target = FONHIDDATA, self = this, reportId, data, length] {
-                        target(self, reportId, data, length);
-                    },
-                    calls_))
-                break;  // the connection is going away, or the program is closing
-            backlog = true;
+        if (n == 0 || FABORTREQUEST.load())
             continue;
-        }
-        backlog = false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        THidData data{};
+        std::copy(buf.begin() + 1, buf.end(), data.begin());
+        const std::uint8_t reportId = buf[0];
+        const auto length = static_cast<std::size_t>(n - 1);
+        // Everything by value: at shutdown this reader stops waiting for a
+        // hand-off that is still running.
+        if (FONHIDDATA &&
+            !platform::runOnUiThread(
+                [target = FONHIDDATA, self = this, reportId, data, length] { target(self, reportId, data, length); },
+                calls_))
+            break;  // the connection is going away, or the program is closing
     }
     ended_.store(true);
     if (onEnded_)

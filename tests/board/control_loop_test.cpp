@@ -4,7 +4,9 @@
 #include "board/control_loop.h"
 #include "tests/board/control_stand.h"
 
+#include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -81,13 +83,14 @@ TEST(PositionTenths, RoundsHalvesToTheEvenNeighbour)
 }
 
 // Runs the real loop body on the test clock; `onSleep` sees the milliseconds
-// slept so far.
+// slept so far. Each sleep lasts `oversleepMs` longer than asked, as a busy
+// system's do.
 class PacedLoop {
 public:
-    PacedLoop(testing_support::TestClock& clock, std::function<void(int elapsed)> onSleep)
-        : loop_(LoopHooks{[this, &clock, onSleep](int ms) {
-                              clock.advance(ms);
-                              elapsed_ += ms;
+    PacedLoop(testing_support::TestClock& clock, std::function<void(int elapsed)> onSleep, int oversleepMs = 0)
+        : loop_(LoopHooks{[this, &clock, onSleep, oversleepMs](int ms) {
+                              clock.advance(ms + oversleepMs);
+                              elapsed_ += ms + oversleepMs;
                               onSleep(elapsed_);
                           },
                           {}})
@@ -131,6 +134,88 @@ TEST_F(LoopPacing, KeepsTheCycleTimeReadAtItsStartWhateverTheWorkTakes)
     ASSERT_GT(slow.motionAt.size(), 30u);
     for (std::size_t i = 1; i + 1 < slow.motionAt.size(); ++i)
         EXPECT_EQ(slow.motionAt[i] - slow.motionAt[i - 1], 10) << i;
+}
+
+// When each motion frame goes out on the monotonic clock; `workMs(n)` is how
+// long the n-th cycle's work takes after it.
+struct TimedLink final : HAL::Link {
+    testing_support::TestClock& clock;
+    std::function<int(std::size_t)> workMs;
+    std::vector<std::int64_t> motionAt;
+    TimedLink(testing_support::TestClock& c, std::function<int(std::size_t)> w) : clock(c), workMs(std::move(w)) {}
+    void writeIfConnected(const HAL::Frame& f) override
+    {
+        if (f[0] != 0x05)
+            return;
+        motionAt.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(clock.monotonic()).count());
+        clock.advance(workMs(motionAt.size()));
+    }
+    std::vector<std::int64_t> gaps() const
+    {
+        std::vector<std::int64_t> g;
+        for (std::size_t i = 1; i < motionAt.size(); ++i)
+            g.push_back(motionAt[i] - motionAt[i - 1]);
+        return g;
+    }
+};
+
+TEST_F(LoopPacing, LateWakesAndUnevenWorkDoNotDriftTheCyclesOverAThousand)
+{
+    TimedLink timed(clock, [](std::size_t n) { return static_cast<int>(n % 8); });
+    HAL::SET_LINK(&timed);
+    std::size_t sleeps = 0;
+    PacedLoop paced(
+        clock,
+        [&](int) {
+            ++sleeps;
+            if (timed.motionAt.size() == 1001)
+                CONTR_RUNNING = false;
+        },
+        1);
+    paced.run();
+    HAL::SET_LINK(&link);
+
+    ASSERT_EQ(timed.motionAt.size(), 1002u);  // the last is the zero-speed frame at the end
+    // Every cycle after the first wakes 1 ms late, but from its own deadline.
+    for (std::size_t n = 1; n <= 1000; ++n)
+        ASSERT_EQ(timed.motionAt[n] - timed.motionAt[0], static_cast<std::int64_t>(10 * n + 1)) << n;
+    EXPECT_EQ(sleeps, 1001u);  // one wake per cycle
+}
+
+TEST_F(LoopPacing, AnOverrunStartsTheNextCycleAtOnceWithoutCatchingUp)
+{
+    TimedLink timed(clock, [](std::size_t n) { return n == 3 ? 35 : 2; });
+    HAL::SET_LINK(&timed);
+    PacedLoop paced(clock, [&](int) {
+        if (timed.motionAt.size() == 7)
+            CONTR_RUNNING = false;
+    });
+    paced.run();
+    HAL::SET_LINK(&link);
+
+    // The third cycle's work takes 35 ms: the fourth starts as it ends, and
+    // the count goes on from there.
+    EXPECT_EQ(timed.gaps(), (std::vector<std::int64_t>{10, 10, 35, 10, 10, 10, 10}));
+}
+
+TEST_F(LoopPacing, ChangesOfTheLocalClockNeitherStretchNorShrinkACycle)
+{
+    TimedLink timed(clock, [](std::size_t) { return 3; });
+    HAL::SET_LINK(&timed);
+    PacedLoop paced(clock, [&](int elapsed) {
+        if (elapsed == 7)
+            clock.setTime(23, 59, 59, 995);  // across midnight in the next cycle
+        if (elapsed == 14)
+            clock.setTime(2, 0, 0);  // the clock set back by hours
+        if (elapsed == 21)
+            clock.setTime(12, 0, 0);  // and forward
+        if (timed.motionAt.size() == 6)
+            CONTR_RUNNING = false;
+    });
+    paced.run();
+    HAL::SET_LINK(&link);
+
+    EXPECT_EQ(timed.gaps(), (std::vector<std::int64_t>{10, 10, 10, 10, 10, 10}));
 }
 
 TEST_F(LoopPacing, SendsTheWatchdogEveryWdTimerReadAtEachRestart)

@@ -19,6 +19,12 @@ platform::LocalTime TestClock::now() const
     return t_;
 }
 
+std::chrono::nanoseconds TestClock::monotonic() const
+{
+    std::lock_guard lock(mutex_);
+    return monotonic_;
+}
+
 void TestClock::set(const platform::LocalTime& t)
 {
     std::lock_guard lock(mutex_);
@@ -50,6 +56,8 @@ void TestClock::advance(std::int64_t ms)
 {
     using namespace std::chrono;
     std::lock_guard lock(mutex_);
+    if (ms > 0)
+        monotonic_ += milliseconds(ms);
     const std::int64_t total = t_.msOfDay + ms;
     std::int64_t wholeDays = total / platform::kMsPerDay, rest = total % platform::kMsPerDay;
     if (rest < 0) {

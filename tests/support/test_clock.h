@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 
@@ -18,18 +19,22 @@ public:
     TestClock& operator=(const TestClock&) = delete;
 
     platform::LocalTime now() const override;
+    // Moves with advance() only: setting the time of day leaves it.
+    std::chrono::nanoseconds monotonic() const override;
 
     void set(const platform::LocalTime& t);
     void setDate(int year, int month, int day);
     void setTime(int hours, int minutes, int seconds, int ms = 0);
     // The zone's offset from universal time, daylight saving included.
     void setZone(std::int32_t utcOffsetSeconds, bool daylightSaving);
-    // Moves by `ms` (back when negative), across days as needed.
+    // Moves by `ms` (back when negative), across days as needed; the
+    // monotonic time moves forward only.
     void advance(std::int64_t ms);
 
 private:
     mutable std::mutex mutex_;
     platform::LocalTime t_;
+    std::chrono::nanoseconds monotonic_{0};
 };
 
 }  // namespace testing_support
