@@ -1,58 +1,47 @@
-// The control loop in real time at Cycle_Time 10, first against the simulated
-// board (which answers every request and sends encoder frames every 10 ms),
-// then with the dummy device: the cycle periods, the frames sent and the CPU
-// time the whole program used per second of running. Last, for comparison,
-// what a thread that does nothing but sleep 1 ms at a time costs.
+// The control loop in real time at Cycle_Time 10 beside its floor, measured
+// in the same run on the same machine: a bare thread that sleeps to absolute
+// 10 ms deadlines on the monotonic clock and does nothing else. The loop runs
+// twice: with the dummy device (the program without a board), and against the
+// simulated board through the real device window, HID connection and reader
+// thread. For each: the cycle period's median, 99th percentile and largest
+// value, and the CPU share of the loop's own thread; then how far the loop
+// stands from the floor.
 //
 //   build/bench/control_bench [seconds]   (10 by default)
 
 #include "board/control.h"
+#include "board/dev_int.h"
 #include "board/hal.h"
 #include "core/params.h"
 #include "core/system_init.h"
+#include "platform/gui_bridge.h"
+#include "tests/support/fake_hid.h"
 #include "tests/support/sim_board.h"
-#include "tests/support/sim_link.h"
+#include "tests/support/sim_board_interface.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QTimer>
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <mutex>
 #include <string>
-#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+constexpr int kCycleMs = 10;
 
-// Counts the frames that reach the board.
-class CountingLink final : public HAL::Link {
-public:
-    explicit CountingLink(HAL::Link* next) : next_(next) {}
-    void writeIfConnected(const HAL::Frame& f) override
-    {
-        if (!next_)
-            return;  // no board: nothing goes out
-        ++frames;
-        next_->writeIfConnected(f);
-    }
-    std::atomic<long> frames{0};
-
-private:
-    HAL::Link* next_;
-};
-
-double cpuSeconds()
+double threadCpuSeconds()
 {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    const auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
-    return s(u.ru_utime) + s(u.ru_stime);
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 std::string fixed(double v, int decimals)
@@ -62,87 +51,149 @@ std::string fixed(double v, int decimals)
     return ec == std::errc() ? std::string(buf, end) : std::string("?");
 }
 
-void run(const char* name, bool withBoard, int seconds)
+// What one thread did: when each of its cycles ended, and its CPU time
+// between the first and the last end.
+struct Record {
+    std::vector<Clock::time_point> ends;
+    double cpuFirst = 0.0, cpuLast = 0.0;
+
+    void mark()
+    {
+        const double cpu = threadCpuSeconds();
+        if (ends.empty())
+            cpuFirst = cpu;
+        cpuLast = cpu;
+        ends.push_back(Clock::now());
+    }
+};
+
+struct Figures {
+    std::size_t cycles = 0;
+    double median = 0.0, p99 = 0.0, max = 0.0;  // ms
+    double cpuShare = 0.0;                      // of one core, 0 to 1
+};
+
+Figures figures(const Record& r)
+{
+    Figures f;
+    std::vector<double> periods;
+    for (std::size_t i = 1; i < r.ends.size(); ++i)
+        periods.push_back(std::chrono::duration<double, std::milli>(r.ends[i] - r.ends[i - 1]).count());
+    if (periods.empty())
+        return f;
+    std::sort(periods.begin(), periods.end());
+    const auto at = [&](double q) {
+        return periods[std::min(periods.size() - 1, static_cast<std::size_t>(q * static_cast<double>(periods.size())))];
+    };
+    f.cycles = r.ends.size();
+    f.median = at(0.5);
+    f.p99 = at(0.99);
+    f.max = periods.back();
+    const double wall = std::chrono::duration<double>(r.ends.back() - r.ends.front()).count();
+    f.cpuShare = (r.cpuLast - r.cpuFirst) / wall;
+    return f;
+}
+
+void print(const char* name, const Figures& f, const std::string& extra = {})
+{
+    std::printf("%-34s %6zu  %8s  %8s  %8s  %8s %%%s\n", name, f.cycles, fixed(f.median, 3).c_str(),
+                fixed(f.p99, 3).c_str(), fixed(f.max, 3).c_str(), fixed(f.cpuShare * 100.0, 3).c_str(),
+                extra.c_str());
+}
+
+// The floor: nothing but absolute-deadline sleeps on the monotonic clock.
+Figures floorLoop(int seconds)
+{
+    Record r;
+    r.ends.reserve(static_cast<std::size_t>(seconds) * 110 + 10);
+    std::thread t([&] {
+        timespec next{};
+        clock_gettime(CLOCK_MONOTONIC, &next);
+        const auto until = Clock::now() + std::chrono::seconds(seconds);
+        while (Clock::now() < until) {
+            next.tv_nsec += kCycleMs * 1'000'000L;
+            if (next.tv_nsec >= 1'000'000'000L) {
+                next.tv_nsec -= 1'000'000'000L;
+                ++next.tv_sec;
+            }
+            while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) != 0) {
+            }
+            r.mark();
+        }
+    });
+    t.join();
+    return figures(r);
+}
+
+// The real loop, with the real device window in front of the test backend:
+// with `withBoard` the simulated board is plugged in and connected, else the
+// window takes the dummy device as it does on a machine without a board.
+Figures realLoop(bool withBoard, int seconds, long* motionFrames)
 {
     HAL::RESET_BOARD_VALUES();
     CONTROL::RESET();
+    testing_support::FakeHidBackend fake;
     testing_support::SimBoard board;
-    testing_support::SimLink sim(board);
-    CountingLink counting(withBoard ? &sim : nullptr);
-    HAL::SET_LINK(&counting);
-    HAL::DUMMY_SELECT = !withBoard;
-
-    // The user-interface thread's part: decode the board's reports as they come.
-    QTimer reports;
-    QObject::connect(&reports, &QTimer::timeout, [&sim] { sim.deliver(); });
+    if (withBoard)
+        fake.add<testing_support::SimBoardInterface>(board, "/dev/hidraw0");
+    Tdev_int window;
     if (withBoard) {
-        board.start(10);
-        reports.start(2);
+        board.start(kCycleMs);
         CONTROL::GET_POWER = true;  // the handshakes of a connect
     }
 
-    std::vector<Clock::time_point> ends;
-    ends.reserve(static_cast<std::size_t>(seconds) * 200 + 100);
+    Record r;
+    std::mutex m;
+    r.ends.reserve(static_cast<std::size_t>(seconds) * 110 + 10);
     CONTROL::LoopHooks hooks;
-    hooks.cycleEnded = [&ends] {
-        if (ends.size() < ends.capacity())
-            ends.push_back(Clock::now());
+    hooks.cycleEnded = [&] {
+        std::lock_guard lock(m);
+        r.mark();
     };
-
-    const double cpu0 = cpuSeconds();
-    const auto t0 = Clock::now();
     CONTROL::INIT_CONTR(hooks);
-    QTimer::singleShot(seconds * 1000, QCoreApplication::instance(), &QCoreApplication::quit);
+    QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, QCoreApplication::instance(), &QCoreApplication::quit);
     QCoreApplication::exec();
-    CONTROL::CTRL_CLOSE();
-    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
-    const double cpu = cpuSeconds() - cpu0;
-    reports.stop();
+    CONTROL::CTRL_CLOSE(-1);
     board.stop();
-    HAL::SET_LINK(nullptr);
 
-    std::vector<double> periods;
-    for (std::size_t i = 1; i < ends.size(); ++i)
-        periods.push_back(std::chrono::duration<double, std::milli>(ends[i] - ends[i - 1]).count());
-    std::sort(periods.begin(), periods.end());
-    const auto at = [&](double q) {
-        if (periods.empty())
-            return 0.0;
-        const auto i = static_cast<std::size_t>(q * static_cast<double>(periods.size()));
-        return periods[std::min(periods.size() - 1, i)];
-    };
-    std::printf("%-16s cycles %zu  period ms: median %s  p99 %s  max %s  frames sent %ld  CPU %s ms/s (%s%% of a core)\n",
-                name, periods.size() + (ends.empty() ? 0 : 1), fixed(at(0.5), 2).c_str(), fixed(at(0.99), 2).c_str(),
-                fixed(periods.empty() ? 0.0 : periods.back(), 2).c_str(), counting.frames.load(),
-                fixed(cpu / wall * 1000.0, 2).c_str(), fixed(cpu / wall * 100.0, 2).c_str());
+    long motion = 0;
+    for (const auto& f : board.frames())
+        motion += f[0] == 0x05;
+    *motionFrames = motion;
+    std::lock_guard lock(m);
+    return figures(r);
 }
 
-// What the 1 ms polling of the cycle wait costs by itself on this machine.
-void sleepFloor(int seconds)
+std::string againstFloor(const Figures& f, const Figures& floor)
 {
-    const double cpu0 = cpuSeconds();
-    const auto t0 = Clock::now();
-    while (Clock::now() - t0 < std::chrono::seconds(seconds))
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
-    const double cpu = cpuSeconds() - cpu0;
-    std::printf("%-16s CPU %s ms/s (%s%% of a core)\n", "1 ms sleeps only", fixed(cpu / wall * 1000.0, 2).c_str(),
-                fixed(cpu / wall * 100.0, 2).c_str());
+    return "   p99 " + std::string(f.p99 >= floor.p99 ? "+" : "") + fixed(f.p99 - floor.p99, 3) +
+           " ms, CPU x" + (floor.cpuShare > 0 ? fixed(f.cpuShare / floor.cpuShare, 2) : std::string("?"));
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    platform::UiBridge bridge;
     int seconds = 10;
     if (argc > 1)
         std::from_chars(argv[1], argv[1] + std::char_traits<char>::length(argv[1]), seconds);
     PARAM_CLEAR();
     system_init::INIT_PARAM();
-    SET_PARAM("Cycle_Time", "10");
-    run("simulated board", true, seconds);
-    run("dummy device", false, seconds);
-    sleepFloor(seconds);
+    SET_PARAM("Cycle_Time", std::to_string(kCycleMs));
+
+    std::printf("Cycle_Time %d ms, %d s a run; periods in ms, CPU of the loop's own thread\n\n", kCycleMs, seconds);
+    std::printf("%-34s %6s  %8s  %8s  %8s  %9s\n", "", "cycles", "median", "p99", "largest", "CPU");
+    const Figures floor = floorLoop(seconds);
+    print("floor: absolute-deadline sleeps", floor);
+    long frames = 0;
+    const Figures dummy = realLoop(false, seconds, &frames);
+    print("loop, dummy device", dummy, againstFloor(dummy, floor));
+    const Figures withBoard = realLoop(true, seconds, &frames);
+    print("loop, simulated board over HID", withBoard, againstFloor(withBoard, floor));
+    std::printf("\nmotion frames the simulated board took: %ld\n", frames);
     return 0;
 }

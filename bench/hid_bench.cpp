@@ -1,16 +1,24 @@
-// How the HID transport copes with a board that reports every millisecond:
-// reports go from a feeder thread through the fake backend and the real
-// reader thread into this (the user-interface) thread. Prints what arrived,
-// what was lost, the hand-over latency and the CPU time the program used;
-// then the same without reports, for the idle cost.
+// How the HID transport copes with a board that reports every millisecond,
+// beside its floor measured in the same run. Encoder frames go from a feeder
+// thread (the board) through the test backend, the real reader thread and
+// the hand-over into the board decoder of the real device window on this
+// (the user-interface) thread. Printed: what arrived, what was lost, the
+// hand-over latency from the feeder's push to the end of the decoding, and
+// the CPU time the program used per second. The floor is a bare hand-off of
+// the same shape: feeder to a thread to a second thread that the first waits
+// for, over condition variables and nothing else. Last, the idle connection.
 //
-//   hid_bench [seconds]      (default 10)
+//   build/bench/hid_bench [seconds]      (10 by default)
 
+#include "board/dev_int.h"
+#include "board/frames.h"
+#include "board/hal.h"
+#include "core/params.h"
+#include "core/system_init.h"
 #include "platform/gui_bridge.h"
 #include "tests/support/fake_hid.h"
-#include "usb/HidDevices.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -18,9 +26,12 @@
 #include <atomic>
 #include <charconv>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
-#include <iostream>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
@@ -30,10 +41,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double cpuSeconds(clockid_t clock)
+double processCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    const auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    return s(u.ru_utime) + s(u.ru_stime);
+}
+
+double threadCpuSeconds()
 {
     timespec t{};
-    clock_gettime(clock, &t);
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
@@ -44,109 +63,215 @@ std::string fixed(double v, int decimals)
     return std::string(buf, r.ptr);
 }
 
-void put32(testing_support::Report& r, std::size_t at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        r[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+// The board's side: `total` reports at `perSecond`, each stamped with its
+// send time under its sequence number before it is pushed.
+class Feeder {
+public:
+    Feeder(int perSecond, int total) : perSecond_(perSecond), sent_(static_cast<std::size_t>(total)) {}
 
-std::uint32_t get32(const THidData& d, std::size_t at)
-{
-    std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i)
-        v |= std::uint32_t{d[at + static_cast<std::size_t>(i)]} << (8 * i);
-    return v;
-}
+    template <class Push>
+    void run(Push push)
+    {
+        const Clock::time_point start = Clock::now();
+        for (std::size_t i = 0; i < sent_.size(); ++i) {
+            const auto due = start + std::chrono::microseconds(1'000'000LL * static_cast<long long>(i) / perSecond_);
+            std::this_thread::sleep_until(due);
+            stall_ = std::max(stall_.load(), Clock::now() - due);
+            sent_[i].store(Clock::now());
+            push(static_cast<std::uint32_t>(i));
+        }
+        cpu_ = threadCpuSeconds();
+    }
+    Clock::time_point sentAt(std::size_t i) const { return sent_[i].load(); }
+    double cpu() const { return cpu_.load(); }
+    Clock::duration stall() const { return stall_.load(); }
 
-void run(const char* title, int perSecond, int seconds)
+private:
+    int perSecond_;
+    std::vector<std::atomic<Clock::time_point>> sent_;
+    std::atomic<double> cpu_{0.0};
+    std::atomic<Clock::duration> stall_{Clock::duration::zero()};
+};
+
+struct Result {
+    int sent = 0;
+    int delivered = 0;
+    int outOfOrder = 0;
+    std::uint64_t overflows = 0;
+    std::vector<double> latencies;  // µs
+    double cpuPerSecond = 0.0;      // ms of CPU per second, the feeder's excluded
+    double stallMs = 0.0;
+
+    std::string pct(double p) const
+    {
+        if (latencies.empty())
+            return "-";
+        return fixed(latencies[static_cast<std::size_t>(p * static_cast<double>(latencies.size() - 1))] / 1000.0, 3) +
+               " ms";
+    }
+};
+
+// The real path, into the device window's decoder.
+Result realPath(int perSecond, int seconds)
 {
+    HAL::RESET_BOARD_VALUES();
     testing_support::FakeHidBackend fake;
     auto board = fake.add("/dev/hidraw0");
-    THidDevices list;
-    list.CHECKHIDDEVICES();
-    THidDevice dev;
-    dev.SETHIDDEVICES(&list);
-
+    Tdev_int window;  // finds the board and connects it, as at start-up
     const int total = perSecond * seconds;
-    const Clock::time_point start = Clock::now();
-    auto micros = [start] {
-        return static_cast<std::uint32_t>(
-            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count());
-    };
-    // The loop ends when the last report arrived, or a second after the
-    // feeder's end for reports that never do. Its timers are precise: a
-    // coarse one may fire 5 % early, while reports still come.
+    Feeder feeder(perSecond, total);
+
+    Result res;
+    res.sent = total;
     QEventLoop loop;
-    std::vector<std::uint32_t> latencies;
     std::uint32_t expected = 0;
-    int outOfOrder = 0;
-    dev.OnHidData = [&](THidDevice*, std::uint8_t, THidData d, std::size_t) {
-        latencies.push_back(micros() - get32(d, 4));
-        if (get32(d, 0) != expected)
-            ++outOfOrder;
-        expected = get32(d, 0) + 1;
-        if (static_cast<int>(latencies.size()) == total)
+    window.HidDevice1->OnHidData = [&](THidDevice* s, std::uint8_t id, THidData d, std::size_t n) {
+        window.HidDevice1HidData(s, id, d, n);
+        const auto seq = static_cast<std::uint32_t>(HAL::TEL_POS.load().RA);
+        res.latencies.push_back(std::chrono::duration<double, std::micro>(Clock::now() - feeder.sentAt(seq)).count());
+        if (seq != expected)
+            ++res.outOfOrder;
+        expected = seq + 1;
+        if (++res.delivered == total)
             loop.quit();
     };
-    dev.CONNECT(1);
+    // The reader takes its target when it starts: connect again so it takes this one.
+    window.HidDevice1->CONNECT(static_cast<std::uint16_t>(window.RA_DEV));
 
-    std::atomic<double> feederCpu{0};
-    std::atomic<long long> feederLag{0};  // µs behind its schedule at worst: the process stalled
-    rusage before{};
-    getrusage(RUSAGE_SELF, &before);
-    std::thread feeder([&] {
-        for (int i = 0; i < total; ++i) {
-            const auto due = start + std::chrono::microseconds(1'000'000LL * i / perSecond);
-            std::this_thread::sleep_until(due);
-            const long long lag = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - due).count();
-            feederLag = std::max(feederLag.load(), lag);
-            testing_support::Report r(9, 0);
-            put32(r, 1, static_cast<std::uint32_t>(i));
-            put32(r, 5, micros());
+    const double cpu0 = processCpuSeconds();
+    const auto t0 = Clock::now();
+    std::thread feed([&] {
+        feeder.run([&](std::uint32_t seq) {
+            // An absolute encoder frame whose first count is the sequence number.
+            testing_support::Report r{0, HAL::TYPE_ABS_ENCODER, 0, static_cast<std::uint8_t>(seq >> 16),
+                                      static_cast<std::uint8_t>(seq >> 8), static_cast<std::uint8_t>(seq), 0, 0, 0};
             board->pushInput(std::move(r));
-        }
-        feederCpu = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+        });
     });
     QTimer::singleShot(seconds * 1000 + (total > 0 ? 1000 : 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
-    feeder.join();
+    feed.join();
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    res.cpuPerSecond = (processCpuSeconds() - cpu0 - feeder.cpu()) * 1000.0 / wall;
+    res.overflows = board->droppedInputs();
+    res.stallMs = std::chrono::duration<double, std::milli>(feeder.stall()).count();
+    std::sort(res.latencies.begin(), res.latencies.end());
+    return res;
+}
 
-    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    rusage after{};
-    getrusage(RUSAGE_SELF, &after);
-    auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-    const double cpu = secs(after.ru_utime) + secs(after.ru_stime) - secs(before.ru_utime) - secs(before.ru_stime) -
-                       feederCpu.load();
+// A queue one thread waits on.
+struct Queue {
+    std::mutex m;
+    std::condition_variable cv;
+    std::deque<std::uint32_t> items;
+    bool done = false;
 
-    std::sort(latencies.begin(), latencies.end());
-    auto pct = [&](double p) {
-        if (latencies.empty())
-            return std::string("-");
-        return std::to_string(latencies[static_cast<std::size_t>(p * static_cast<double>(latencies.size() - 1))]) +
-               " us";
-    };
-    std::cout << title << " (" << perSecond << " reports/s for " << seconds << " s)\n"
-              << "  reports sent        " << total << "\n"
-              << "  delivered           " << latencies.size() << "\n"
-              << "  lost                " << total - static_cast<int>(latencies.size()) << " (platform buffer overflows: "
-              << board->droppedInputs() << ", out of order: " << outOfOrder << ")\n"
-              << "  hand-over latency   median " << pct(0.5) << ", 99th percentile " << pct(0.99) << "\n"
-              << "  CPU time            " << fixed(cpu * 1000 / wall, 2) << " ms per second (feeder excluded)\n"
-              << "  longest stall       " << feederLag.load() / 1000 << " ms (the feeder behind its schedule)\n";
+    void push(std::uint32_t v)
+    {
+        {
+            std::lock_guard lock(m);
+            items.push_back(v);
+        }
+        cv.notify_one();
+    }
+    bool pop(std::uint32_t& v)
+    {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return !items.empty() || done; });
+        if (items.empty())
+            return false;
+        v = items.front();
+        items.pop_front();
+        return true;
+    }
+    void finish()
+    {
+        {
+            std::lock_guard lock(m);
+            done = true;
+        }
+        cv.notify_all();
+    }
+};
+
+// The floor: the same two hops with nothing but condition variables.
+Result floorPath(int perSecond, int seconds)
+{
+    const int total = perSecond * seconds;
+    Feeder feeder(perSecond, total);
+    Queue toReader, toUi;
+    std::mutex ackM;
+    std::condition_variable ackCv;
+    bool acked = false;
+    Result res;
+    res.sent = total;
+
+    const double cpu0 = processCpuSeconds();
+    const auto t0 = Clock::now();
+    std::thread ui([&] {
+        std::uint32_t seq = 0, expected = 0;
+        while (toUi.pop(seq)) {
+            res.latencies.push_back(std::chrono::duration<double, std::micro>(Clock::now() - feeder.sentAt(seq)).count());
+            if (seq != expected)
+                ++res.outOfOrder;
+            expected = seq + 1;
+            ++res.delivered;
+            {
+                std::lock_guard lock(ackM);
+                acked = true;
+            }
+            ackCv.notify_one();
+        }
+    });
+    std::thread reader([&] {
+        std::uint32_t seq = 0;
+        while (toReader.pop(seq)) {
+            toUi.push(seq);
+            std::unique_lock lock(ackM);
+            ackCv.wait(lock, [&] { return acked; });  // a synchronous hand-over, as the reader's
+            acked = false;
+        }
+        toUi.finish();
+    });
+    feeder.run([&](std::uint32_t seq) { toReader.push(seq); });
+    toReader.finish();
+    reader.join();
+    ui.join();
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    res.cpuPerSecond = (processCpuSeconds() - cpu0 - feeder.cpu()) * 1000.0 / wall;
+    res.stallMs = std::chrono::duration<double, std::milli>(feeder.stall()).count();
+    std::sort(res.latencies.begin(), res.latencies.end());
+    return res;
+}
+
+void print(const char* title, const Result& r)
+{
+    std::printf("%-36s %6d of %-6d lost %d (buffer overflows %llu, out of order %d)  latency median %s  p99 %s  "
+                "max %s  CPU %s ms/s  longest stall %s ms\n",
+                title, r.delivered, r.sent, r.sent - r.delivered, static_cast<unsigned long long>(r.overflows),
+                r.outOfOrder, r.pct(0.5).c_str(), r.pct(0.99).c_str(), r.pct(1.0).c_str(),
+                fixed(r.cpuPerSecond, 2).c_str(), fixed(r.stallMs, 1).c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     platform::UiBridge bridge;
     int seconds = 10;
-    if (argc > 1) {
-        const std::string a = argv[1];
-        std::from_chars(a.data(), a.data() + a.size(), seconds);
-    }
-    run("Board reporting every millisecond", 1000, seconds);
-    run("Idle connection", 0, seconds);
+    if (argc > 1)
+        std::from_chars(argv[1], argv[1] + std::char_traits<char>::length(argv[1]), seconds);
+    PARAM_CLEAR();
+    system_init::INIT_PARAM();
+
+    std::printf("1,000 reports a second for %d s; latency from the board's push to the end of its handling\n\n",
+                seconds);
+    print("floor: bare two-hop hand-off", floorPath(1000, seconds));
+    print("reader, hand-over, device window", realPath(1000, seconds));
+    const Result idle = realPath(0, seconds);
+    std::printf("%-36s CPU %s ms/s\n", "idle connection, no reports", fixed(idle.cpuPerSecond, 2).c_str());
     return 0;
 }

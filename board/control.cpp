@@ -8,6 +8,7 @@
 #include "core/params.h"
 #include "core/utils.h"
 #include "platform/dialogs.h"
+#include "platform/priority.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -122,6 +123,7 @@ void INIT_CONTR(LoopHooks hooks)
     CONTR_RUNNING = true;
     g_runner.running = true;
     g_runner.thread = std::thread([hooks = std::move(hooks)] {
+        platform::nameThisThread("control loop");
         {
             ControlLoop loop(hooks);
             loop.run();

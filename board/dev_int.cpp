@@ -3,12 +3,14 @@
 #include "board/control.h"
 #include "board/frames.h"
 #include "core/Signals.h"
+#include "core/display.h"
 #include "core/params.h"
 #include "core/text.h"
 #include "core/translate.h"
 #include "core/utils.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
+#include "platform/timer_grid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -124,7 +126,7 @@ Tdev_int::Tdev_int(QWidget* parent)
     HAL::SET_LINK(&link_);
     HidDevices1->OnDeviceChange = [this](THidDevices*) { HidDevices1DeviceChange(); };
     HidDevices1DeviceChange();
-    Timer1->start();
+    platform::startOnGrid(Timer1);
 }
 
 Tdev_int::~Tdev_int()
@@ -268,18 +270,31 @@ void Tdev_int::Timer1Timer()
     if (!HAL::DUMMY_SELECT && !HidDevice1->GETCONNECTED())
         setCaption(0);
     PROCESS();
-    E_An1_R->setText(qs(width4(HAL::AN_MOT_R)));
-    E_An1_D->setText(qs(width4(HAL::AN_MOT_D)));
-    const HAL::AxisCounts counts = HAL::TEL_POS.load();
-    E_Pos_R->setText(qs(text::decimal(counts.RA)));
-    E_pos_D->setText(qs(text::decimal(counts.DEC)));
-    const std::uint8_t in = inputBits();
-    Left_button->setChecked(in & 1);
-    Right_button->setChecked(in & 8);
-    Up_button->setChecked(in & 2);
-    Down_button->setChecked(in & 4);
+    if (isVisible())
+        showReadings();
     if (captionIs(0))
         show();
+}
+
+// While the window is hidden nobody reads these; showing it brings them up to date.
+void Tdev_int::showReadings()
+{
+    display::setText(E_An1_R, qs(width4(HAL::AN_MOT_R)));
+    display::setText(E_An1_D, qs(width4(HAL::AN_MOT_D)));
+    const HAL::AxisCounts counts = HAL::TEL_POS.load();
+    display::setText(E_Pos_R, qs(text::decimal(counts.RA)));
+    display::setText(E_pos_D, qs(text::decimal(counts.DEC)));
+    const std::uint8_t in = inputBits();
+    display::setChecked(Left_button, in & 1);
+    display::setChecked(Right_button, in & 8);
+    display::setChecked(Up_button, in & 2);
+    display::setChecked(Down_button, in & 4);
+}
+
+void Tdev_int::showEvent(QShowEvent* event)
+{
+    showReadings();
+    QWidget::showEvent(event);
 }
 
 std::uint8_t Tdev_int::inputBits() const

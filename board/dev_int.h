@@ -18,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShowEvent;
 class QTimer;
 
 class Tdev_int final : public QWidget {
@@ -85,6 +86,8 @@ private:
         std::string path;
     };
 
+    void showEvent(QShowEvent* event) override;
+    void showReadings();
     bool captionIs(int which) const;
     void setCaption(int which);
     // A disconnect the window did not ask for (a failed read or write, a

@@ -29,6 +29,12 @@ public:
     virtual std::chrono::nanoseconds monotonic() const = 0;
 };
 
+using UtcMs = std::chrono::sys_time<std::chrono::milliseconds>;
+
+// The local time of a universal instant in the system's zone; what the real
+// clock reads.
+LocalTime localTimeAt(UtcMs utc);
+
 // The clock in force: the real one unless a test installed another.
 const Clock& clock();
 // Installs a replacement (not owned); nullptr puts the real clock back.

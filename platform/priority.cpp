@@ -3,8 +3,10 @@
 #include "platform/replaceable.h"
 
 #include <charconv>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <pthread.h>
 #include <sys/resource.h>
 
 namespace platform {
@@ -49,5 +51,12 @@ Replaceable<Scheduler> g_current(g_real);
 Scheduler& scheduler() { return g_current.get(); }
 
 void setScheduler(Scheduler* replacement) { g_current.set(replacement); }
+
+void nameThisThread(const char* name)
+{
+    char cut[16] = {};
+    std::strncpy(cut, name, sizeof cut - 1);
+    pthread_setname_np(pthread_self(), cut);
+}
 
 }  // namespace platform

@@ -1,5 +1,5 @@
 #pragma once
-// Scheduling class of the whole process. Tests install a recording fake
+// Scheduling class of the whole process, and thread names. Tests install a recording fake
 // (setScheduler) so a test run never changes its own priority.
 
 namespace platform {
@@ -17,5 +17,9 @@ public:
 Scheduler& scheduler();
 // Installs a replacement (not owned); nullptr puts the real one back.
 void setScheduler(Scheduler* replacement);
+
+// Names the calling thread as process lists and debuggers show it (at most
+// 15 bytes are kept).
+void nameThisThread(const char* name);
 
 }  // namespace platform

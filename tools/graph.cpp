@@ -2,6 +2,7 @@
 
 #include "board/hal.h"
 #include "platform/form_activation.h"
+#include "platform/timer_grid.h"
 #include "ui/image_widget.h"
 
 #include <QAction>
@@ -170,7 +171,7 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent), readPositions(boardPositi
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(kTickMs);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    Timer1->start();
+    platform::startOnGrid(Timer1);
     platform::onFormActivate(this, [this] { FormActivate(); });
 }
 

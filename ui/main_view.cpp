@@ -3,6 +3,7 @@
 #include "board/control.h"
 #include "board/hal.h"
 #include "core/angles.h"
+#include "core/display.h"
 #include "core/language.h"
 #include "core/params.h"
 #include "core/system_init.h"
@@ -11,6 +12,7 @@
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
+#include "platform/timer_grid.h"
 #include "setup/encoder_setup.h"
 #include "setup/setup_flow.h"
 #include "setup/wizard_link.h"
@@ -307,7 +309,7 @@ void TMain_View::FormCreate()
     for (const char* name : kSoundNames)
         PLAYSND->ADD(name, GET_PARAM(name));
     LANGUAGE::INIT("orla_setup.lng." + GET_PARAM("Language"));
-    siderial->start();
+    platform::startOnGrid(siderial);
 }
 
 // --- Wiring ----------------------------------------------------------------
@@ -554,12 +556,12 @@ void TMain_View::B_saveClick()
 
 void TMain_View::siderialTimer()
 {
-    conn_led_on->setVisible(CONTROL::POWER_ON.load());
+    display::setShown(conn_led_on, CONTROL::POWER_ON.load());
     if (CONTROL::DIR_INIT_DONE.load()) {
-        B_Align->setEnabled(true);
-        B_Gear->setEnabled(!CONTROL::ABS_ENC.load());
+        display::setEnabled(B_Align, true);
+        display::setEnabled(B_Gear, !CONTROL::ABS_ENC.load());
     }
-    abs_led_on->setVisible(CONTROL::ABS_ENC.load());
+    display::setShown(abs_led_on, CONTROL::ABS_ENC.load());
     if (!wizard_)
         return;
     if (const auto run = setup_flow::takeFinishedRun(*wizard_)) {

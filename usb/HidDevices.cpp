@@ -3,6 +3,7 @@
 #include "core/text.h"
 
 #include "platform/dialogs.h"
+#include "platform/priority.h"
 
 #include <algorithm>
 
@@ -158,6 +159,7 @@ void THidThread::start()
 
 void* THidThread::entry(void* self)
 {
+    platform::nameThisThread("hid reader");
     static_cast<THidThread*>(self)->EXECUTE();
     return nullptr;
 }

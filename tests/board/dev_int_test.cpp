@@ -110,11 +110,41 @@ TEST_F(DeviceWindow, NoBoardSelectsTheDummyDevice)
     EXPECT_EQ(window->B_Connect->text(), "Disconnect");
     window->Timer1Timer();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->E_An1_R->text(), "   0");
+}
+
+// Counts the repaints a window asks for.
+struct UpdateCounter final : QObject {
+    int updates = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        updates += e->type() == QEvent::UpdateRequest || e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+TEST_F(DeviceWindow, TheTickRedrawsOnlyWhatChangedAndAHiddenWindowNotAtAll)
+{
+    open();  // no board: the dummy device, and the window hides
     HAL::MOVE(-250, 7);
     window->Timer1Timer();
-    EXPECT_EQ(window->E_An1_R->text(), "-250");
+    EXPECT_NE(window->E_An1_R->text(), "-250") << "a hidden window's fields wait";
+    window->show();
+    EXPECT_EQ(window->E_An1_R->text(), "-250") << "and are up to date once it shows";
     EXPECT_EQ(window->E_An1_D->text(), "   7");
+
+    QCoreApplication::processEvents();
+    UpdateCounter counter;
+    window->installEventFilter(&counter);
+    for (int i = 0; i < 5; ++i) {
+        window->Timer1Timer();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(counter.updates, 0) << "nothing changed, nothing redrawn";
+    HAL::MOVE(30, 7);
+    window->Timer1Timer();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->E_An1_R->text(), "  30");
+    EXPECT_GT(counter.updates, 0);
 }
 
 TEST_F(DeviceWindow, OneBoardIsListedConnectedAndTheWindowHides)
@@ -234,6 +264,7 @@ TEST_F(DeviceWindow, HandControllerBitsBecomeButtonMessages)
             EXPECT_EQ(m.hw->SPEED, 1);
         }
     }
+    window->show();  // the operator opens the window from the menu
     EXPECT_TRUE(window->Down_button->isChecked());
     EXPECT_EQ(window->E_Pos_R->text(), "0");
 

@@ -130,6 +130,38 @@ TEST(LocalClock, TheRealClockReportsTheZoneWithDaylightSaving)
     EXPECT_LT(t.msOfDay, platform::kMsPerDay);
 }
 
+TEST(LocalClock, TheZoneFollowsItsTransitionsAndClockJumpsAtOnce)
+{
+    // TZ=Europe/Berlin: summer time began 2026-03-29 at 01:00 UTC and ended
+    // 2026-10-25 at 01:00 UTC. Read in this order, each reading must be right
+    // although the previous one was made less than a second before.
+    using namespace std::chrono;
+    const auto at = [](int month, int day, int h, int m, int s, int ms) {
+        return platform::UtcMs(sys_days{year{2026} / month / day} + hours(h) + minutes(m) + seconds(s) +
+                               milliseconds(ms));
+    };
+    const struct {
+        platform::UtcMs utc;
+        std::int32_t msOfDay, offset;
+        int day;
+    } cases[] = {
+        {at(3, 29, 0, 59, 59, 999), (1 * 3600 + 59 * 60 + 59) * 1000 + 999, 3600, 29},
+        {at(3, 29, 1, 0, 0, 0), 3 * 3600 * 1000, 7200, 29},
+        {at(3, 29, 0, 30, 0, 0), (1 * 3600 + 30 * 60) * 1000, 3600, 29},  // the clock set back
+        {at(10, 25, 0, 59, 59, 0), (2 * 3600 + 59 * 60 + 59) * 1000, 7200, 25},
+        {at(10, 25, 1, 0, 0, 0), 2 * 3600 * 1000, 3600, 25},
+        {at(12, 31, 23, 0, 0, 0), 0, 3600, 1},  // into the new year
+    };
+    for (const auto& c : cases) {
+        const platform::LocalTime t = platform::localTimeAt(c.utc);
+        EXPECT_EQ(t.msOfDay, c.msOfDay) << c.utc.time_since_epoch().count();
+        EXPECT_EQ(t.utcOffsetSeconds, c.offset) << c.utc.time_since_epoch().count();
+        EXPECT_EQ(t.daylightSaving, c.offset == 7200);
+        EXPECT_EQ(t.day, c.day);
+    }
+    EXPECT_EQ(platform::localTimeAt(at(12, 31, 23, 0, 0, 0)).year, 2027);
+}
+
 // Last: it lowers this test program's own priority, for good.
 TEST(ProcessPriority, TheRealSchedulerReachesEveryThread)
 {
