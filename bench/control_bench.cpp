@@ -10,6 +10,7 @@
 //   build/bench/control_bench [seconds]   (30 by default, in rounds of 2 s)
 
 #include "board/control.h"
+#include "bench/measure.h"
 #include "board/dev_int.h"
 #include "board/hal.h"
 #include "core/params.h"
@@ -34,24 +35,12 @@
 
 namespace {
 
+using bench::fixed;
+using bench::threadCpuSeconds;
 using Clock = std::chrono::steady_clock;
 constexpr int kCycleMs = 10;
 constexpr int kRoundSeconds = 2;
 constexpr int kSettleMs = 500;  // of each round of the real loop, left out
-
-double threadCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-std::string fixed(double v, int decimals)
-{
-    char buf[64];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    return ec == std::errc() ? std::string(buf, end) : std::string("?");
-}
 
 // What one thread did: when each of its cycles ended, and its CPU time
 // between the first and the last end.

@@ -10,6 +10,7 @@
 //
 //   build/bench/hid_bench [seconds]      (10 by default)
 
+#include "bench/measure.h"
 #include "board/dev_int.h"
 #include "board/frames.h"
 #include "board/hal.h"
@@ -28,40 +29,19 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <ctime>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
 namespace {
 
+using bench::fixed;
+using bench::processCpuSeconds;
+using bench::threadCpuSeconds;
 using Clock = std::chrono::steady_clock;
-
-double processCpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    const auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
-    return s(u.ru_utime) + s(u.ru_stime);
-}
-
-double threadCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-std::string fixed(double v, int decimals)
-{
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-    return std::string(buf, r.ptr);
-}
 
 // The board's side: `total` reports at `perSecond`, each stamped with its
 // send time under its sequence number before it is pushed.
