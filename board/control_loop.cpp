@@ -125,14 +125,19 @@ void STOP_LOOP()
     wake().stopped.notify_all();
 }
 
-void ControlLoop::pause(int ms)
+void ControlLoop::pause(int ms) { sleepFor(std::chrono::milliseconds(ms)); }
+
+// The one real wait of the loop: ended at once by a stop request.
+void ControlLoop::sleepFor(std::chrono::nanoseconds span)
 {
+    using namespace std::chrono;
     if (hooks_.sleep) {
-        hooks_.sleep(ms);
+        hooks_.sleep(static_cast<int>(std::min<std::int64_t>(ceil<milliseconds>(span).count(),
+                                                            std::numeric_limits<int>::max())));
         return;
     }
     std::unique_lock lock(wake().mutex);
-    wake().stopped.wait_for(lock, std::chrono::milliseconds(ms), [] { return !CONTR_RUNNING.load(); });
+    wake().stopped.wait_for(lock, span, [] { return !CONTR_RUNNING.load(); });
 }
 
 // Sleeps once to the deadline on the monotonic clock, so a change of the
@@ -144,13 +149,7 @@ void ControlLoop::waitUntil(std::chrono::nanoseconds deadline)
         const nanoseconds left = deadline - platform::clock().monotonic();
         if (left <= nanoseconds::zero() || !CONTR_RUNNING.load())
             return;
-        if (hooks_.sleep) {
-            hooks_.sleep(static_cast<int>(std::min<std::int64_t>(ceil<milliseconds>(left).count(),
-                                                                std::numeric_limits<int>::max())));
-            continue;
-        }
-        std::unique_lock lock(wake().mutex);
-        wake().stopped.wait_for(lock, left, [] { return !CONTR_RUNNING.load(); });
+        sleepFor(left);
     }
 }
 

@@ -53,6 +53,7 @@ private:
     void endCycle();
     void finish();
     void pause(int ms);
+    void sleepFor(std::chrono::nanoseconds span);
     void waitUntil(std::chrono::nanoseconds deadline);
     void waitForNextCycle();
 
