@@ -60,13 +60,24 @@ void THidDevices::CHECKHIDDEVICES()
         d->DEVICELISTCHANGE();
 }
 
+std::vector<std::string> THidDevices::sortedPaths() const
+{
+    std::vector<std::string> paths;
+    for (std::uint32_t n = 1; n <= FNUMBEROFHIDDEVICES; ++n)
+        paths.push_back(HIDDEVICEINFO[n].path);
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
 bool THidDevices::CHECKDEVICECHANGE()
 {
-    const std::uint32_t before = FNUMBEROFHIDDEVICES;
+    // Paths, not their number: a board unplugged and back as another node
+    // between two reports leaves the count as it was.
+    const std::vector<std::string> before = sortedPaths();
     // A device that is still settling after the report is caught by a later rescan.
     for (int i = 0; i < 10; ++i)
         CHECKHIDDEVICES();
-    if (FNUMBEROFHIDDEVICES != before && OnDeviceChange) {
+    if (sortedPaths() != before && OnDeviceChange) {
         OnDeviceChange(this);
         return true;
     }

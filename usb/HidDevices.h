@@ -50,13 +50,15 @@ public:
     explicit THidDevices(QObject* owner = nullptr);
     ~THidDevices() override;
 
-    // Fired after a device-change report that changed the number of interfaces.
+    // Fired after a device-change report that changed the set of interface
+    // paths: one more or fewer, or one back under another node name.
     std::function<void(THidDevices* sender)> OnDeviceChange;
 
     // One rescan; every hooked connection then re-finds its interface.
     void CHECKHIDDEVICES();
     // The platform's report that device nodes changed: ten rescans, then
-    // OnDeviceChange when the count differs from the one before. True when fired.
+    // OnDeviceChange when the set of paths differs from the one before. True
+    // when fired.
     bool CHECKDEVICECHANGE();
 
     std::uint16_t GETNUMBEROFHIDDEVICES() const;
@@ -80,6 +82,7 @@ public:
 
 private:
     void checkNumber(std::uint16_t n) const;
+    std::vector<std::string> sortedPaths() const;
 
     std::uint32_t FNUMBEROFHIDDEVICES = 0;
     std::vector<THidDevice*> FHIDDEVICELIST;  // not owned

@@ -244,6 +244,26 @@ TEST_F(DeviceWindow, UnplugAndReplug)
     EXPECT_FALSE(window->isVisible());
 }
 
+TEST_F(DeviceWindow, ABoardBackUnderAnotherNodeNameBetweenTwoReportsIsConnectedAgain)
+{
+    SimBoard& board = newBoard();
+    auto node = addBoard(board, "/dev/hidraw0");
+    open();
+    ASSERT_TRUE(window->HidDevice1->GETCONNECTED());
+
+    node->unplug();  // its reader's failure takes the connection down first
+    ASSERT_TRUE(waitUntil([&] { return !window->HidDevice1->GETCONNECTED(); }));
+    fake.remove(node);
+    SimBoard& again = newBoard();
+    addBoard(again, "/dev/hidraw1");
+    fake.fireChange();  // one report for both: as many interfaces as before
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(window->HidDevice1->GETCONNECTED());
+    EXPECT_EQ(window->HidDevice1->GETDEVICEPATH(), "/dev/hidraw1");
+    EXPECT_EQ(demo().back(), 0);
+    EXPECT_TRUE(boxes.shown().empty()) << "a board that is gone was told nothing";
+}
+
 TEST_F(DeviceWindow, HandControllerBitsBecomeButtonMessages)
 {
     SimBoard& board = newBoard();

@@ -117,7 +117,7 @@ TEST_F(HidDevicesTest, KeepsAtMostItsTableOfPaths)
     EXPECT_EQ(raised([&] { list.GETVENDORID(128); }), "Device 128 is not available.");
 }
 
-TEST_F(HidDevicesTest, ChangeReportRescansTenTimesAndFiresOnlyWhenTheCountChanged)
+TEST_F(HidDevicesTest, ChangeReportRescansTenTimesAndFiresOnlyWhenThePathsChanged)
 {
     int fired = 0;
     list.OnDeviceChange = [&](THidDevices* sender) {
@@ -135,19 +135,26 @@ TEST_F(HidDevicesTest, ChangeReportRescansTenTimesAndFiresOnlyWhenTheCountChange
     EXPECT_EQ(fake.enumerations() - before, 10);
     EXPECT_EQ(fired, 0);
 
-    fake.add("/dev/hidraw1");
+    auto one = fake.add("/dev/hidraw1");
     fake.fireChange();
     EXPECT_EQ(fired, 1);
     fake.fireChange();  // the same report seen a second time finds nothing new
     EXPECT_EQ(fired, 1);
 
-    // One leaves, another comes: the count stays, no event, but the connection
-    // to the one that left is dropped.
+    // One leaves, another comes: the count stays, but the paths changed (a
+    // board back under another node name); the connection to the one that
+    // left is dropped.
     a->unplug();
     fake.add("/dev/hidraw2");
     fake.fireChange();
-    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(fired, 2);
     EXPECT_FALSE(dev.GETCONNECTED());
+
+    // The same paths in another order are the same interfaces.
+    fake.remove(one);
+    fake.add("/dev/hidraw1");
+    fake.fireChange();
+    EXPECT_EQ(fired, 2);
 
     list.OnDeviceChange = nullptr;  // rescans go on without an event
     fake.add("/dev/hidraw3");
