@@ -13,13 +13,15 @@ struct Globals {
     std::uint8_t reportId = 0;
 };
 
+// Reports that carry no bit are none: a Report Count of 0 must not make a
+// direction look readable.
 std::uint16_t lengthOf(const std::map<std::uint8_t, std::uint64_t>& bitsById)
 {
-    if (bitsById.empty())
-        return 0;
     std::uint64_t most = 0;
     for (const auto& [id, bits] : bitsById)
         most = std::max(most, bits);
+    if (most == 0)
+        return 0;
     const std::uint64_t bytes = (most + 7) / 8 + 1;
     return static_cast<std::uint16_t>(std::min<std::uint64_t>(bytes, 0xFFFF));
 }

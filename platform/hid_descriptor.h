@@ -2,6 +2,7 @@
 // Report lengths from a HID report descriptor, counted as the program's
 // transport expects them: the longest report of each direction in bytes plus
 // one for the report id, which is there even when reports are not numbered.
+// A direction whose reports carry no data has length 0.
 
 #include "platform/hid_backend.h"
 

@@ -22,6 +22,9 @@ std::string notAvailable(std::uint16_t n) { return "Device " + text::decimal(n) 
 std::string couldNotOpen(std::uint16_t n) { return "Could not open device " + text::decimal(n); }
 std::string couldNotConnect(std::uint16_t n) { return "Could not connect to device " + text::decimal(n); }
 
+void waitForStopRequest(THidThread& reader, std::chrono::nanoseconds left) { reader.waitForStop(left); }
+std::atomic<THidThread::IdleWait> g_idleWait{&waitForStopRequest};
+
 }  // namespace
 
 EUSBException::EUSBException(const std::string& message, std::string reason)
@@ -175,7 +178,22 @@ void* THidThread::entry(void* self)
     return nullptr;
 }
 
-void THidThread::GOAWAY() { FABORTREQUEST.store(true); }
+void THidThread::GOAWAY()
+{
+    {
+        std::lock_guard lock(stopMutex_);
+        FABORTREQUEST.store(true);
+    }
+    stopped_.notify_all();
+}
+
+void THidThread::waitForStop(std::chrono::nanoseconds span)
+{
+    std::unique_lock lock(stopMutex_);
+    stopped_.wait_for(lock, span, [this] { return FABORTREQUEST.load(); });
+}
+
+void THidThread::SET_IDLE_WAIT(IdleWait wait) { g_idleWait.store(wait ? wait : &waitForStopRequest); }
 
 void THidThread::EXECUTE()
 {
@@ -184,6 +202,7 @@ void THidThread::EXECUTE()
     // time-out is what lets a stop request be seen.
     while (FHANDLE && DATASIZE > 0 && !FABORTREQUEST.load()) {
         std::array<std::uint8_t, READ_BUFFER_SIZE> buf{};
+        const auto began = std::chrono::steady_clock::now();
         const int n = FHANDLE->read(std::span(buf).first(static_cast<std::size_t>(DATASIZE)), READ_TIMEOUT_MS);
         if (n < 0) {
             // Device gone or failing: the connection is dropped on the
@@ -192,7 +211,16 @@ void THidThread::EXECUTE()
             failed_.store(!FABORTREQUEST.load());
             break;
         }
-        if (n == 0 || FABORTREQUEST.load())
+        if (n == 0) {
+            // An empty read that did not wait (a device whose reports carry
+            // no data) would have this loop spin: the rest of its time-out
+            // is waited out here.
+            const auto left = std::chrono::milliseconds(READ_TIMEOUT_MS) - (std::chrono::steady_clock::now() - began);
+            if (left > std::chrono::nanoseconds::zero() && !FABORTREQUEST.load())
+                g_idleWait.load()(*this, left);
+            continue;
+        }
+        if (FABORTREQUEST.load())
             continue;
         THidData data{};
         std::copy(buf.begin() + 1, buf.end(), data.begin());
@@ -244,6 +272,9 @@ platform::HidReportLengths THidDevice::GETCAPABILITIES(std::uint16_t DEVICENR)
     const auto lengths = h->reportLengths();
     if (!lengths)
         throw EUSBException(couldNotOpen(DEVICENR), "the report lengths cannot be read");
+    // Nothing to read but the report id: such a device never answers.
+    if (lengths->input < 2)
+        throw EUSBException(couldNotOpen(DEVICENR), "the device sends no input reports");
     return *lengths;
 }
 

@@ -17,6 +17,8 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -101,6 +103,12 @@ public:
     static constexpr int READ_TIMEOUT_MS = 50;
     static constexpr int READ_BUFFER_SIZE = 10;
 
+    // How a reader waits out the rest of a read time-out after a read that
+    // came back empty early; a stop request ends the wait at once. Tests
+    // install their own; nullptr puts the real wait (waitForStop) back.
+    using IdleWait = void (*)(THidThread& reader, std::chrono::nanoseconds left);
+    static void SET_IDLE_WAIT(IdleWait wait);
+
     // Reads `dataSize` bytes a report (cut to the buffer) from `handle`, which
     // it owns; no handle ends the reader at once. Hand-offs run in `calls`,
     // and so does `onEnded` on the user-interface thread once the reader ended.
@@ -114,6 +122,8 @@ public:
     void start();
     // The stop request; never cleared.
     void GOAWAY();
+    // Waits `span`, or until the stop request.
+    void waitForStop(std::chrono::nanoseconds span);
     bool ended() const { return ended_.load(); }
     // Ended because a read failed, not because it was asked to stop.
     bool failed() const { return failed_.load(); }
@@ -128,6 +138,8 @@ private:
     platform::UiCallGroup* const calls_;
     const std::function<void()> onEnded_;
     std::atomic<bool> FABORTREQUEST{false};
+    std::mutex stopMutex_;  // with stopped_: a stop request ends waitForStop
+    std::condition_variable stopped_;
     std::atomic<bool> ended_{false};
     std::atomic<bool> failed_{false};
     pthread_t thread_{};
@@ -153,6 +165,7 @@ public:
 
     // Raises EUSBException: "Device n is not available.", "Could not open
     // device n", "Could not connect to device n". Not hooked: disconnects only.
+    // An interface whose input reports carry no data byte is not connected.
     void CONNECT(std::uint16_t DEVICEINDEX);
     void DISCONNECT();
     bool GETCONNECTED() const { return FCONNECTED.load(); }
@@ -175,7 +188,8 @@ public:
     void DEVICELISTCHANGE();
     // The readers' hand-off target.
     void NEWHIDDATA(THidThread* SENDER, std::uint8_t REPORTID, const THidData& DATA, std::size_t LENGTH);
-    // Report lengths of a listed interface; raises as CONNECT does.
+    // Report lengths of a listed interface; raises as CONNECT does, also for
+    // an interface that can deliver no input report.
     platform::HidReportLengths GETCAPABILITIES(std::uint16_t DEVICENR);
 
     // Readers not yet ended and joined (the current one and stopped ones).

@@ -1,5 +1,6 @@
 #include "usb/HidDevices.h"
 
+#include "platform/hid_descriptor.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/fake_hid.h"
 #include "tests/support/sim_board_interface.h"
@@ -358,6 +359,33 @@ TEST_F(HidDeviceTest, AReaderWhoseReadFailsTakesTheConnectionDownOnTheUserInterf
     EXPECT_TRUE(dev.SENDDATA(0, THidData{}));
 }
 
+TEST_F(HidDeviceTest, AnInterfaceThatCanDeliverNoInputReportIsNotConnected)
+{
+    // A product of the board's vendor: one Input item of Report Count 0, no
+    // report ids; its output is the board's.
+    const std::vector<std::uint8_t> descriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08,
+                                                  0x95, 0x00, 0x09, 0x01, 0x81, 0x02, 0x95, 0x08, 0x09,
+                                                  0x01, 0x91, 0x02, 0xC0};
+    const auto facts = platform::parseReportDescriptor(descriptor);
+    ASSERT_TRUE(facts);
+    for (const std::uint16_t input : {facts->lengths.input, std::uint16_t{1}}) {
+        SCOPED_TRACE(input);
+        board->lengths = {input, facts->lengths.output};
+        try {
+            dev.CONNECT(1);
+            ADD_FAILURE() << "connected";
+        } catch (const EUSBException& e) {
+            EXPECT_STREQ(e.what(), "Could not open device 1");
+            EXPECT_EQ(e.reason(), "the device sends no input reports");
+        }
+        EXPECT_FALSE(dev.GETCONNECTED());
+        EXPECT_EQ(board->openHandles(), 0);
+    }
+    board->lengths = {2, 9};  // one data byte is enough to be read
+    dev.CONNECT(1);
+    EXPECT_TRUE(dev.GETCONNECTED());
+}
+
 TEST_F(HidDeviceTest, ConcurrentSendsAndReadsGoWholeThroughSeparateHandles)
 {
     dev.CONNECT(1);
@@ -485,6 +513,77 @@ TEST_F(HidDeviceTest, AtShutdownAFailedSendFromAnotherThreadDoesNotHang)
         loop.join();
     }
     EXPECT_TRUE(boxes.shown().empty());
+}
+
+// Reads that come back empty at once, without waiting for their time-out,
+// as hidraw's do for reports that carry no data.
+class EmptyAtOnceBackend final : public platform::HidBackend {
+public:
+    EmptyAtOnceBackend() { platform::setHidBackend(this); }
+    ~EmptyAtOnceBackend() override { platform::setHidBackend(nullptr); }
+
+    std::optional<std::vector<platform::HidInterfaceInfo>> enumerate() override
+    {
+        return std::vector<platform::HidInterfaceInfo>{{"/dev/hidraw0", 0x04D8, 0x0001, "Tarnel2", "0001"}};
+    }
+    std::unique_ptr<platform::HidHandle> open(const std::string&, std::string*) override
+    {
+        return std::make_unique<Handle>(reads);
+    }
+    std::unique_ptr<platform::DeviceChangeWatch> watchChanges(std::function<void()>) override { return nullptr; }
+
+    std::atomic<int> reads{0};
+
+private:
+    class Handle final : public platform::HidHandle {
+    public:
+        explicit Handle(std::atomic<int>& reads) : reads_(reads) {}
+        std::optional<platform::HidReportLengths> reportLengths() override { return platform::HidReportLengths{9, 9}; }
+        int read(std::span<std::uint8_t>, int) override
+        {
+            reads_.fetch_add(1);
+            return 0;
+        }
+        int write(std::span<const std::uint8_t> r) override { return static_cast<int>(r.size()); }
+
+    private:
+        std::atomic<int>& reads_;
+    };
+};
+
+std::atomic<int> g_idleWaits{0};
+std::atomic<std::int64_t> g_longestIdleNs{0};
+
+void recordIdleWait(THidThread&, std::chrono::nanoseconds left)
+{
+    g_idleWaits.fetch_add(1);
+    if (left.count() > g_longestIdleNs.load())
+        g_longestIdleNs.store(left.count());
+}
+
+TEST(HidReader, AReadThatComesBackEmptyAtOnceWaitsOutItsTimeOut)
+{
+    EmptyAtOnceBackend backend;
+    THidDevices list;
+    list.CHECKHIDDEVICES();
+    THidDevice dev;
+    dev.SETHIDDEVICES(&list);
+    THidThread::SET_IDLE_WAIT(&recordIdleWait);
+    dev.CONNECT(1);
+    ASSERT_TRUE(waitUntil([&] { return backend.reads.load() >= 20; }));
+    dev.DISCONNECT();
+    ASSERT_TRUE(waitUntil([&] { return dev.readerCount() == 0; }));
+    THidThread::SET_IDLE_WAIT(nullptr);
+    // Each but one the stop may have met waited out (nearly) a whole time-out.
+    EXPECT_GE(g_idleWaits.load(), backend.reads.load() - 1);
+    EXPECT_GT(std::chrono::nanoseconds(g_longestIdleNs.load()),
+              std::chrono::milliseconds(THidThread::READ_TIMEOUT_MS) * 4 / 5);
+
+    // The real wait is one a stop request ends at once, however long it is.
+    THidThread idle(nullptr, 9, {}, nullptr, {});
+    std::thread waiter([&] { idle.waitForStop(std::chrono::hours(1)); });
+    idle.GOAWAY();
+    waiter.join();
 }
 
 }  // namespace
