@@ -23,6 +23,9 @@
 namespace {
 
 constexpr const char* kErrorTitle = "orla_setup";
+constexpr const char* kUsbErrorTitle = "USB Error";
+constexpr const char* kStoppedAnswering =
+    "The board stopped answering and was disconnected. The mount was told to stop.";
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -48,13 +51,18 @@ std::string width4(std::int32_t v)
     return s;
 }
 
+THidData reportOf(const HAL::Frame& frame)
+{
+    THidData data{};
+    std::copy(frame.begin(), frame.end(), data.begin());
+    return data;
+}
+
 }  // namespace
 
 void Tdev_int::Link::writeIfConnected(const HAL::Frame& frame)
 {
-    THidData data{};
-    std::copy(frame.begin(), frame.end(), data.begin());
-    device_->SENDDATA_GATED(0, data, [] { return true; });
+    device_->SENDDATA_GATED(0, reportOf(frame), [] { return true; });
 }
 
 Tdev_int::Tdev_int(QWidget* parent)
@@ -122,6 +130,15 @@ Tdev_int::Tdev_int(QWidget* parent)
         CONTROL::BOARD_DISCONNECTED();
         if (!ownChange_)
             connectionLost();
+    };
+    // A board whose input stalls may still take frames: its last one must
+    // not be a motion frame the loop can no longer follow with others.
+    HidDevice1->LastReportOnReadFailure = [] { return reportOf(HAL::STOP_FRAME()); };
+    // Where nothing could be sent the board is gone, which the device change
+    // and the status line tell.
+    HidDevice1->OnReadFailure = [](THidDevice*, bool stopSent) {
+        if (stopSent)
+            platform::dialogs().message(kUsbErrorTitle, kStoppedAnswering);
     };
     HAL::SET_LINK(&link_);
     HidDevices1->OnDeviceChange = [this](THidDevices*) { HidDevices1DeviceChange(); };

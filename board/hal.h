@@ -67,5 +67,8 @@ void SET_INC_CAL(double RA, double DE);
 void DEV_INIT_CALIBRATION();
 std::int32_t MOVE(double DRA, double DDEC);
 void MOVE_BASE(std::int16_t HOR, std::int16_t VERT);
+// The motion frame MOVE(0, 0) sends, the loop's last: both axes at rest,
+// the digital outputs as they stand.
+Frame STOP_FRAME();
 
 }  // namespace HAL

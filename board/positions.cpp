@@ -116,9 +116,12 @@ std::int32_t MOVE(double DRA, double DDEC)
     return 0;
 }
 
-void MOVE_BASE(std::int16_t HOR, std::int16_t VERT)
-{
-    SEND_CTRL(HOR, VERT, static_cast<std::int16_t>(DIGIO.load() & 0xFFFF));
-}
+namespace {
+std::int16_t outputWord() { return static_cast<std::int16_t>(DIGIO.load() & 0xFFFF); }
+}  // namespace
+
+void MOVE_BASE(std::int16_t HOR, std::int16_t VERT) { SEND_CTRL(HOR, VERT, outputWord()); }
+
+Frame STOP_FRAME() { return MOTION_FRAME(0, 0, outputWord()); }
 
 }  // namespace HAL

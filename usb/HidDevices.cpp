@@ -316,10 +316,12 @@ void THidDevice::CONNECT(std::uint16_t DEVICEINDEX)
     FCONNECTED.store(true);
 }
 
-void THidDevice::DISCONNECT()
+void THidDevice::DISCONNECT() { disconnect(nullptr); }
+
+bool THidDevice::disconnect(const THidData* last)
 {
     if (!FCONNECTED.load())
-        return;
+        return false;
     // The reader is not waited for: it may be handing a report to this very
     // thread. It is joined once it has ended (reapReaders).
     if (FREADTHREAD) {
@@ -328,13 +330,17 @@ void THidDevice::DISCONNECT()
     }
     FDEVICEPATH.clear();
     FDEVICEINDEX = 0;
+    bool sent = false;
     {
         std::lock_guard lock(sendMutex_);
+        if (last)
+            sent = writeLocked(0, *last) == nullptr;
         FHANDLE.reset();
         FCONNECTED.store(false);
     }
     if (OnDisconnect)
         OnDisconnect(this);
+    return sent;
 }
 
 void THidDevice::DEVICELISTCHANGE()
@@ -365,19 +371,7 @@ bool THidDevice::send(std::uint8_t reportId, const THidData& data, const std::fu
         std::lock_guard lock(sendMutex_);
         if (gate && (!FCONNECTED.load() || !(*gate)()))
             return false;
-        if (!FCONNECTED.load()) {
-            failure = kNotConnected;
-        } else {
-            std::array<std::uint8_t, kWriteBufferSize> buf{};
-            buf[0] = reportId;
-            std::copy(data.begin(), data.begin() + 8, buf.begin() + 1);
-            const std::size_t length = std::min<std::size_t>(CAPABILITIES.output, buf.size());
-            const int written = FHANDLE->write(std::span(buf).first(length));
-            if (written <= 0)
-                failure = kWriteFailed;
-            else if (written < kWholeReport)
-                failure = kShortWrite;
-        }
+        failure = FCONNECTED.load() ? writeLocked(reportId, data) : kNotConnected;
     }
     if (!failure)
         return true;
@@ -385,6 +379,20 @@ bool THidDevice::send(std::uint8_t reportId, const THidData& data, const std::fu
     // as it likes, and the disconnect it runs needs the lock.
     USB_ERROR(failure);
     return false;
+}
+
+const char* THidDevice::writeLocked(std::uint8_t reportId, const THidData& data)
+{
+    std::array<std::uint8_t, kWriteBufferSize> buf{};
+    buf[0] = reportId;
+    std::copy(data.begin(), data.begin() + 8, buf.begin() + 1);
+    const std::size_t length = std::min<std::size_t>(CAPABILITIES.output, buf.size());
+    const int written = FHANDLE->write(std::span(buf).first(length));
+    if (written <= 0)
+        return kWriteFailed;
+    if (written < kWholeReport)
+        return kShortWrite;
+    return nullptr;
 }
 
 bool THidDevice::SENDINT64(std::int64_t DATA)
@@ -429,6 +437,17 @@ void THidDevice::reapReaders()
         }
         return true;
     });
-    if (readFailed)
+    if (!readFailed)
+        return;
+    // Writes may still work where reads stopped: the device gets its last
+    // report before the connection closes.
+    bool lastSent = false;
+    if (LastReportOnReadFailure) {
+        const THidData last = LastReportOnReadFailure();
+        lastSent = disconnect(&last);
+    } else {
         DISCONNECT();
+    }
+    if (OnReadFailure)
+        OnReadFailure(this, lastSent);
 }

@@ -156,6 +156,13 @@ public:
     // After every disconnect: asked for, after a failed write, after a failed
     // read, or because a rescan no longer finds the interface.
     std::function<void(THidDevice* sender)> OnDisconnect;
+    // A failed read closes the connection on the user-interface thread. The
+    // report of id 0 this gives, when set, is written through the still open
+    // connection first, with no other send in between: a device whose input
+    // stalled may still take it. A failed write of it shows no box.
+    std::function<THidData()> LastReportOnReadFailure;
+    // Then, after OnDisconnect: `lastSent` tells whether that report went out whole.
+    std::function<void(THidDevice* sender, bool lastSent)> OnReadFailure;
     // Every input report, on the user-interface thread, in the order read.
     // Length: the data bytes the report carried (the rest of Data is 0).
     std::function<void(THidDevice* sender, std::uint8_t ReportId, THidData Data, std::size_t Length)> OnHidData;
@@ -199,6 +206,12 @@ private:
     friend class THidDevices;
 
     bool send(std::uint8_t reportId, const THidData& data, const std::function<bool()>* gate);
+    // One report through the write handle; nullptr when it went out whole,
+    // else the failure's text. sendMutex_ held, connected.
+    const char* writeLocked(std::uint8_t reportId, const THidData& data);
+    // DISCONNECT, writing `last` (report id 0) just before the handle closes;
+    // true when it went out whole.
+    bool disconnect(const THidData* last);
     void USB_ERROR(const char* MSG);
     void reapReaders();
 

@@ -359,6 +359,56 @@ TEST_F(HidDeviceTest, AReaderWhoseReadFailsTakesTheConnectionDownOnTheUserInterf
     EXPECT_TRUE(dev.SENDDATA(0, THidData{}));
 }
 
+// A board whose input stalls while its output still works, and one that is
+// gone: the last report goes out where it can, and the connection closes.
+TEST_F(HidDeviceTest, AFailedReadWritesTheLastReportThroughTheOpenConnectionBeforeItCloses)
+{
+    const THidData stop = {0x05, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<bool> lastSent;
+    dev.OnReadFailure = [&](THidDevice* s, bool sent) {
+        EXPECT_EQ(s, &dev);
+        EXPECT_FALSE(dev.GETCONNECTED()) << "told after the close";
+        events.push_back("read failure");
+        lastSent.push_back(sent);
+    };
+    struct Case {
+        const char* name;
+        bool lastReport;
+        bool unplug;
+        bool sent;
+    };
+    const Case cases[] = {
+        {"input stalled", true, false, true},
+        {"input stalled, no last report asked for", false, false, false},
+        {"unplugged", true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.clear();
+        lastSent.clear();
+        dev.LastReportOnReadFailure = nullptr;
+        if (c.lastReport)
+            dev.LastReportOnReadFailure = [&] { return stop; };
+        dev.CONNECT(1);
+        EXPECT_TRUE(dev.SENDDATA(0, THidData{0x05, 0, 100}));
+        const auto before = board->written().size();
+        if (c.unplug)
+            board->unplug();
+        else
+            board->failReads(true);
+        ASSERT_TRUE(readersEnded());
+        EXPECT_EQ(events, (std::vector<std::string>{"disconnect", "read failure"}));
+        EXPECT_EQ(lastSent, std::vector<bool>{c.sent});
+        const auto written = board->written();
+        ASSERT_EQ(written.size(), before + (c.sent ? 1 : 0));
+        if (c.sent) {
+            EXPECT_EQ(written.back(), (Report{0, 0x05, 0, 0, 0, 0, 0, 0, 0}));
+        }
+        board->failReads(false);
+    }
+    EXPECT_TRUE(boxes.shown().empty()) << "a last report that cannot go out is no write error";
+}
+
 TEST_F(HidDeviceTest, AnInterfaceThatCanDeliverNoInputReportIsNotConnected)
 {
     // A product of the board's vendor: one Input item of Report Count 0, no
