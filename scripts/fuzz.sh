@@ -30,9 +30,9 @@ for t in $targets; do
     rc=$(cat $out/$t.rc)
     last=$(grep -E '^#[0-9]+' $out/$t.log | tail -1 | sed -E 's/^#([0-9]+)[[:space:]]+[A-Z]+[[:space:]]+(cov: [0-9]+).*(corp: [^ ]+).*/\1 runs, \2, \3/')
     if [ "$rc" = 0 ]; then
-        printf '%-10s ok      %s\n' "$t" "$last"
+        printf '%-15s ok      %s\n' "$t" "$last"
     else
-        printf '%-10s FAILED  %s (log: %s)\n' "$t" "$last" "$out/$t.log"
+        printf '%-15s FAILED  %s (log: %s)\n' "$t" "$last" "$out/$t.log"
         failed=1
     fi
 done
