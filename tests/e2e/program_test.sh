@@ -5,16 +5,40 @@
 set -eu
 program=$1
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 export HOME="$work/home"
 mkdir -p "$HOME"
 cd "$work"
 
 fail() { echo "FAIL: $*"; exit 1; }
 
+# A virtual display of our own: the server picks a free number itself and
+# writes it once it takes connections, so two runs never race for one number
+# and nothing connects before the server is ready. Sets DISPLAY and xvfb_pid.
+xvfb_pid=""
+start_display() {
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 "${1:-1280x1024x24}" 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    i=0
+    until [ -s "$work/display" ]; do
+        i=$((i + 1)); [ $i -le 1000 ] || fail "no virtual display within 10 s: $(cat "$work/xvfb.log")"
+        kill -0 $xvfb_pid 2>/dev/null || fail "the virtual display did not start: $(cat "$work/xvfb.log")"
+        sleep 0.01
+    done
+    DISPLAY=:$(cat "$work/display")
+    export DISPLAY
+}
+stop_display() {
+    [ -n "$xvfb_pid" ] || return 0
+    kill $xvfb_pid 2>/dev/null || true
+    wait $xvfb_pid 2>/dev/null || true
+    xvfb_pid=""
+    rm -f "$work/display"
+}
+trap 'stop_display; rm -rf "$work"' EXIT
+
 # 1. The screenshot run: the program saves its windows and closes as Exit does.
-xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS="$work/shots" \
-    timeout 30 "$program" || fail "the screenshot run exited with $?"
+start_display
+ORLA_SCREENSHOTS="$work/shots" timeout 30 "$program" || fail "the screenshot run exited with $?"
 grep -qx "windowTitle=Telescope control" "$work/shots/Main_View.txt" || fail "no window 'Telescope control'"
 grep -qx "L_Object=Device not found" "$work/shots/Main_View.txt" || fail "status is not 'Device not found'"
 grep -qx "Version=Version 1.4.0 by Loridan" "$work/shots/Main_View.txt" || fail "no version label"
@@ -45,7 +69,7 @@ done
 # start-up; and as soon as the program catches the signal (before that the
 # loader runs), long before its window exists.
 mkfifo "$work/fifo.ini"
-xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+sh -c '
     program=$1 fifo=$2
     window_up() { xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; }
     catches_term() {
