@@ -16,6 +16,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <string>
 #include <condition_variable>
 #include <thread>
 
@@ -46,11 +47,13 @@ std::atomic<bool> ENC_SWAP{false};
 std::atomic<bool> ABS_ENC{false};
 std::atomic<std::int32_t> HW_RA_GEAR{0}, HW_DE_GEAR{0};
 std::atomic<std::int32_t> STATE{10};
+std::atomic<bool> CLOSING{false};
 
 namespace {
 
 constexpr double kTurn = 1296000.0;
 constexpr int kGearSends = 101;
+constexpr const char* kGearBoxTitle = "orla_setup";
 constexpr const char* kGearQuestion = "Are you sure you want to write the gear values to the board?";
 
 // The loop's thread. Started and joined on the user-interface thread only.
@@ -66,31 +69,49 @@ bool g_gearWriteActive = false;  // user-interface thread only
 std::function<void()> g_gearWait;
 
 // Lets the user-interface thread handle its events for up to 10 ms, or
-// until the awaited acknowledgement is in the mailbox.
+// until the awaited acknowledgement is in the mailbox or the program closes.
 void defaultGearWait(std::uint32_t code)
 {
     QDeadlineTimer deadline(10);
-    while (!deadline.hasExpired() && HAL::HW_CONFIG_RECEIVED.load(std::memory_order_acquire) != code) {
+    while (!deadline.hasExpired() && !CLOSING.load() &&
+           HAL::HW_CONFIG_RECEIVED.load(std::memory_order_acquire) != code) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 1);
         QThread::msleep(1);
     }
 }
 
-// Sends one gear frame until its own acknowledgement arrives.
-void writeGear(std::uint32_t code, void (*send)())
+enum class GearWrite { Acknowledged, Unanswered, Closed };
+
+// Sends one gear frame until its own acknowledgement arrives. The events
+// handled while it waits may close the program: then it stops at once, so
+// the loop's stop frame stays the last the board gets.
+GearWrite writeGear(std::uint32_t code, void (*send)())
 {
     // A stale acknowledgement of an earlier write must not count; replies
     // meant for the loop's handshakes stay where they are.
     HAL::TAKE_REPLY(code);
     for (int n = 0; n < kGearSends; ++n) {
+        if (CLOSING.load())
+            return GearWrite::Closed;
         send();
         if (g_gearWait)
             g_gearWait();
         else
             defaultGearWait(code);
         if (HAL::TAKE_REPLY(code))
-            return;
+            return GearWrite::Acknowledged;
     }
+    return CLOSING.load() ? GearWrite::Closed : GearWrite::Unanswered;
+}
+
+// Which axes the board left unacknowledged, so the operator does not take
+// the gears for saved.
+std::string unwrittenGears(bool ra, bool de)
+{
+    if (ra && de)
+        return "The board did not acknowledge the RA and Dec gear values: neither was written.";
+    return std::string("The board did not acknowledge the ") + (ra ? "RA" : "Dec") +
+           " gear value: it was not written.";
 }
 
 }  // namespace
@@ -121,6 +142,7 @@ void INIT_CONTR(LoopHooks hooks)
         lock.lock();
     }
     CONTR_RUNNING = true;
+    CLOSING = false;
     g_runner.running = true;
     g_runner.thread = std::thread([hooks = std::move(hooks)] {
         platform::nameThisThread("control loop");
@@ -138,6 +160,7 @@ void INIT_CONTR(LoopHooks hooks)
 
 bool CTRL_CLOSE(int boundMs)
 {
+    CLOSING = true;
     STOP_LOOP();
     BEGIN_UI_SHUTDOWN();
     std::unique_lock lock(g_runner.mutex);
@@ -186,9 +209,14 @@ void SAVE_GEAR()
     g_gearWriteActive = true;
     HAL::HW_RA_GEAR = HW_RA_GEAR.load();
     HAL::HW_DE_GEAR = HW_DE_GEAR.load();
-    writeGear(HAL::CODE_GEAR_RA, &HAL::SEND_GEAR_RA);
-    writeGear(HAL::CODE_GEAR_DE, &HAL::SEND_GEAR_DE);
+    const GearWrite ra = writeGear(HAL::CODE_GEAR_RA, &HAL::SEND_GEAR_RA);
+    const GearWrite de = ra == GearWrite::Closed ? ra : writeGear(HAL::CODE_GEAR_DE, &HAL::SEND_GEAR_DE);
     g_gearWriteActive = false;
+    if (ra == GearWrite::Closed || de == GearWrite::Closed)
+        return;
+    if (ra == GearWrite::Unanswered || de == GearWrite::Unanswered)
+        platform::dialogs().message(kGearBoxTitle,
+                                    unwrittenGears(ra == GearWrite::Unanswered, de == GearWrite::Unanswered));
 }
 
 void SET_GEAR_WAIT(std::function<void()> wait) { g_gearWait = std::move(wait); }
@@ -198,6 +226,8 @@ void BOARD_DISCONNECTED() { POWER_ON = false; }
 void RESET()
 {
     CTRL_CLOSE(-1);
+    CLOSING = false;
+    HAL::UNSEAL();
     RESET_UI_SHUTDOWN();
     CONTR_RUNNING = false;
     INIT_DONE = false;

@@ -113,6 +113,9 @@ extern std::atomic<bool> ENC_SWAP;
 extern std::atomic<bool> ABS_ENC;
 extern std::atomic<std::int32_t> HW_RA_GEAR, HW_DE_GEAR;
 extern std::atomic<std::int32_t> STATE;      // where the set-up wizard starts
+// The loop has been told to close: nothing on the user-interface thread
+// sends to the board from now on.
+extern std::atomic<bool> CLOSING;
 
 // --- Operations ----------------------------------------------------------------
 // Starts the mount side: the start-up calibration, the point-key timer, and
@@ -148,9 +151,10 @@ inline constexpr const char* kEncoderPulsesRule =
 // Asks the loop to write the configuration frame at its next cycle.
 void SAVE_HW_CONF();
 // The gear write, on the user-interface thread: asks the operator, then sends
-// both gear frames until each is acknowledged or 101 sends pass. Input
-// reports go on being decoded meanwhile; a second call while one runs does
-// nothing.
+// both gear frames until each is acknowledged or 101 sends pass; a box names
+// an axis the board did not acknowledge. Input reports go on being decoded
+// meanwhile; a second call while one runs does nothing, and a close ends it
+// before its next send.
 void SAVE_GEAR();
 // How the gear write waits between two sends; the default lets the
 // user-interface thread handle its events (input reports among them) for up

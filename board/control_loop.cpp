@@ -170,6 +170,7 @@ void ControlLoop::waitForNextCycle()
 
 void ControlLoop::start()
 {
+    HAL::UNSEAL();
     // Handshake state; the requests the windows made before stay.
     GET_INIT_COUNT = 0;
     powerCount_ = 0;
@@ -265,6 +266,7 @@ void ControlLoop::endCycle()
 void ControlLoop::finish()
 {
     HAL::MOVE(0, 0);
+    HAL::SEAL();
     watchdogTimer_.reset();
 }
 

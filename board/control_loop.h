@@ -42,8 +42,11 @@ public:
     void start();
     // One cycle without the wait for the cycle timer.
     void cycle();
-    // start(), then paced cycles while CONTR_RUNNING, then the last frame.
+    // start(), then paced cycles while CONTR_RUNNING, then finish().
     void run();
+    // The loop's last frame (both axes at rest); nothing goes to the board
+    // after it until a loop starts again.
+    void finish();
 
     // Milliseconds from the end of the cycle before the last to the end of the last.
     std::int32_t lastCycleMs() const { return lastCycleMs_; }
@@ -51,7 +54,6 @@ public:
 private:
     void work();
     void endCycle();
-    void finish();
     void pause(int ms);
     void sleepFor(std::chrono::nanoseconds span);
     void waitUntil(std::chrono::nanoseconds deadline);

@@ -14,12 +14,15 @@ std::atomic<std::int32_t> DIGIO{0};
 namespace {
 
 std::atomic<Link*> g_link{nullptr};
+std::atomic<bool> g_sealed{false};
 
 void sleepFor(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 std::atomic<PauseFn> g_pause{&sleepFor};
 
 void write(const Frame& f)
 {
+    if (g_sealed.load(std::memory_order_acquire))
+        return;
     if (Link* link = g_link.load(std::memory_order_acquire))
         link->writeIfConnected(f);
 }
@@ -32,6 +35,9 @@ void writeGated(const Frame& f)
 }
 
 }  // namespace
+
+void SEAL() { g_sealed.store(true, std::memory_order_release); }
+void UNSEAL() { g_sealed.store(false, std::memory_order_release); }
 
 void SET_LINK(Link* link) { g_link.store(link, std::memory_order_release); }
 void SET_PAUSE(PauseFn pause) { g_pause.store(pause ? pause : &sleepFor); }

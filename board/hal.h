@@ -27,6 +27,13 @@ void SET_LINK(Link* link);
 // The dummy device is selected: motion and service frames are dropped.
 extern std::atomic<bool> DUMMY_SELECT;
 
+// The loop's last frame has gone out: every later frame is dropped, so a
+// gear write or a reset still running on the user-interface thread cannot
+// leave anything but the stop standing on the board. A loop that starts
+// lifts it.
+void SEAL();
+void UNSEAL();
+
 // The speeds last given to the motion sender, whether or not the frame went
 // out; the device window shows them.
 extern std::atomic<std::int32_t> AN_MOT_R, AN_MOT_D;

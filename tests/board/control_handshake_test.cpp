@@ -298,6 +298,54 @@ TEST_F(GearWriteStand, ASilentBoardGets101OfEachWhileTheMotionGoesOn)
     EXPECT_EQ(motionFrames(), 202u);
 }
 
+TEST_F(GearWriteStand, TheOperatorIsToldWhichAxisWasNotWritten)
+{
+    const struct {
+        std::vector<std::uint8_t> silenced;
+        const char* box;  // nullptr: no box after the question
+    } cases[] = {
+        {{}, nullptr},
+        {{0x12}, "The board did not acknowledge the RA gear value: it was not written."},
+        {{0x13}, "The board did not acknowledge the Dec gear value: it was not written."},
+        {{0x12, 0x13}, "The board did not acknowledge the RA and Dec gear values: neither was written."},
+    };
+    for (const auto& c : cases) {
+        board.silenceCode(0x12, false);
+        board.silenceCode(0x13, false);
+        for (const std::uint8_t code : c.silenced)
+            board.silenceCode(code);
+        dialogs.clear();
+        SAVE_GEAR();
+        ASSERT_EQ(dialogs.shown().size(), c.box ? 2u : 1u) << c.silenced.size();
+        if (c.box) {
+            EXPECT_FALSE(dialogs.shown()[1].question);
+            EXPECT_EQ(dialogs.shown()[1].text, c.box);
+        }
+    }
+}
+
+TEST_F(GearWriteStand, AClosePutsTheStopLastAndEndsTheWrite)
+{
+    board.silent = true;
+    int sends = 0;
+    SET_GEAR_WAIT([&] {
+        if (++sends == 5) {
+            CTRL_CLOSE(0);  // as the main window's close does, from inside the wait
+            loop.finish();  // the loop's end, as its thread runs it
+        } else {
+            cycle();
+        }
+    });
+    SAVE_GEAR();
+    EXPECT_EQ(sent(0x12), 5u);
+    EXPECT_EQ(sent(0x13), 0u);
+    EXPECT_EQ(board.frames().back(), HAL::STOP_FRAME());
+    EXPECT_EQ(dialogs.shown().size(), 1u) << "a close is no failure to report";
+    HAL::SEND_GEAR_RA();
+    HAL::SEND_MASTER_RESET();
+    EXPECT_EQ(board.frames().back(), HAL::STOP_FRAME()) << "nothing goes out after the loop's last frame";
+}
+
 TEST_F(GearWriteStand, TakesOnlyItsOwnAcknowledgements)
 {
     board.silenceCode(0x12);

@@ -8,7 +8,8 @@
 namespace testing_support {
 
 // The declared parameters at their defaults, the board values at their
-// start, the dummy device off and the digital outputs at 0.
+// start, the dummy device off, the digital outputs at 0 and frames let
+// through.
 inline void freshBoardRun()
 {
     PARAM_CLEAR();
@@ -16,6 +17,7 @@ inline void freshBoardRun()
     HAL::RESET_BOARD_VALUES();
     HAL::DUMMY_SELECT = false;
     HAL::DIGIO = 0;
+    HAL::UNSEAL();
 }
 
 }  // namespace testing_support
