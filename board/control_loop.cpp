@@ -38,7 +38,9 @@ struct Wake {
 
 Wake& wake()
 {
-    static Wake w;
+    // Never destroyed: the program's end may still use it after exit()
+    // has begun destroying statics.
+    static Wake& w = *new Wake;
     return w;
 }
 

@@ -52,15 +52,15 @@ public:
 
     void closeAll() override
     {
+        closing_ = true;
         for (const QPointer<QDialog>& d : open_) {
-            if (!d)
-                continue;
-            if (auto* box = qobject_cast<QMessageBox*>(d.data()))
-                box->done(box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok);
-            else
-                d->reject();
+            if (d)
+                d->done(closingAnswer(*d));
         }
     }
+
+    // Boxes show again (a test puts the Qt boxes back).
+    void reopen() { closing_ = false; }
 
 private:
     int show(QMessageBox::Icon icon, const std::string& title, const std::string& text,
@@ -79,8 +79,20 @@ private:
         return QFile::encodeName(d.selectedFiles().front()).toStdString();
     }
 
+    // What a box answers when the program closes: OK, No for a question,
+    // Cancel for a file dialog.
+    static int closingAnswer(const QDialog& d)
+    {
+        if (const auto* box = qobject_cast<const QMessageBox*>(&d))
+            return box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+        return QDialog::Rejected;
+    }
+
     int run(QDialog& d)
     {
+        // A box of a start-up that a signal ends is not shown at all.
+        if (closing_)
+            return closingAnswer(d);
         open_.push_back(&d);
         const int answer = d.exec();
         std::erase_if(open_, [&](const QPointer<QDialog>& b) { return !b || b == &d; });
@@ -89,6 +101,7 @@ private:
 
     // User-interface thread only, as every box.
     std::vector<QPointer<QDialog>> open_;
+    bool closing_ = false;
 };
 
 QtDialogs g_qt;
@@ -98,6 +111,11 @@ Replaceable<OperatorDialogs> g_current(g_qt);
 
 OperatorDialogs& dialogs() { return g_current.get(); }
 
-void setDialogs(OperatorDialogs* replacement) { g_current.set(replacement); }
+void setDialogs(OperatorDialogs* replacement)
+{
+    if (!replacement)
+        g_qt.reopen();
+    g_current.set(replacement);
+}
 
 }  // namespace platform

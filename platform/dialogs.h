@@ -36,15 +36,16 @@ public:
     virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
     virtual std::optional<std::string> saveFile(const SaveFileRequest& request) = 0;
     // The program is closing: every box on screen closes as if answered OK
-    // (No for a question, Cancel for a file dialog). Once the message loop
-    // has been told to quit, a later box closes at once by itself.
+    // (No for a question, Cancel for a file dialog), and so does every later
+    // box, at once, without being shown.
     virtual void closeAll() = 0;
 };
 
 // The service in force: the Qt boxes unless a test installed another. The Qt
 // boxes must be shown from the user-interface thread.
 OperatorDialogs& dialogs();
-// Installs a replacement (not owned); nullptr puts the Qt boxes back.
+// Installs a replacement (not owned); nullptr puts the Qt boxes back, showing
+// again after a closeAll().
 void setDialogs(OperatorDialogs* replacement);
 
 }  // namespace platform

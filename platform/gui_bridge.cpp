@@ -48,7 +48,9 @@ struct Shared {
 
 Shared& shared()
 {
-    static Shared s;
+    // Never destroyed: the program's end may still use it after exit()
+    // has begun destroying statics.
+    static Shared& s = *new Shared;
     return s;
 }
 

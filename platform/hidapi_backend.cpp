@@ -148,7 +148,9 @@ private:
 
 HidBackend& hidapiBackend()
 {
-    static HidapiBackend backend;
+    // Never destroyed: the program's end may still use it after exit()
+    // has begun destroying statics.
+    static HidapiBackend& backend = *new HidapiBackend;
     return backend;
 }
 

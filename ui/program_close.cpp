@@ -1,5 +1,6 @@
 #include "ui/program_close.h"
 
+#include "board/control.h"
 #include "platform/dialogs.h"
 #include "platform/gui_bridge.h"
 
@@ -19,4 +20,10 @@ bool ProgramClose::eventFilter(QObject* watched, QEvent* event)
         platform::dialogs().closeAll();
     }
     return QObject::eventFilter(watched, event);
+}
+
+void ProgramClose::stopMountSide()
+{
+    bridge_.shutdown();
+    CONTROL::CTRL_CLOSE();
 }

@@ -17,6 +17,11 @@ class ProgramClose final : public QObject {
 public:
     ProgramClose(platform::UiBridge& bridge, QWidget* mainWindow);
 
+    // The end when no window can be closed any more (the display went
+    // away): every wait on the user-interface thread ends, and the loop
+    // stops, sends its last frame and is joined. Touches no window.
+    void stopMountSide();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

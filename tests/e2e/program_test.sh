@@ -69,34 +69,41 @@ done
 # start-up; and as soon as the program catches the signal (before that the
 # loader runs), long before its window exists.
 mkfifo "$work/fifo.ini"
-sh -c '
-    program=$1 fifo=$2
-    window_up() { xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; }
-    catches_term() {
-        mask=$(sed -n "s/^SigCgt:[[:space:]]*//p" /proc/$pid/status 2>/dev/null) &&
-            [ -n "$mask" ] && [ $((0x$mask & 0x4000)) -ne 0 ]
-    }
-    gone() { ! kill -0 $pid 2>/dev/null; }
-    # Polls $1 up to $2 times, 10 ms apart; else kills the program, exits $3.
-    within() {
-        i=0
-        until $1; do
-            i=$((i + 1)); [ $i -le $2 ] || { kill -KILL $pid; exit $3; }
-            sleep 0.01
-        done
-    }
-    # Starts the program with the arguments after $1, waits for $1, sends SIGTERM.
-    term_run() {
-        ready=$1; shift
-        "$program" "$@" & pid=$!
-        within $ready 1000 11
-        kill -TERM $pid
-        within gone 500 12
-        wait $pid || exit 13
-    }
-    term_run window_up
-    term_run window_up "-i$fifo"
-    term_run catches_term
-' sh "$program" "$work/fifo.ini" || fail "SIGTERM runs ended with $? (11: not ready within 10 s, 12: did not exit within 5 s, 13: exit status not 0)"
+window_up() { xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; }
+catches_term() {
+    mask=$(sed -n "s/^SigCgt:[[:space:]]*//p" /proc/$pid/status 2>/dev/null) &&
+        [ -n "$mask" ] && [ $((0x$mask & 0x4000)) -ne 0 ]
+}
+gone() { ! kill -0 $pid 2>/dev/null; }
+# Polls $1 up to $2 times, 10 ms apart; else kills the program and fails with $3.
+within() {
+    i=0
+    until $1; do
+        i=$((i + 1)); [ $i -le $2 ] || { kill -KILL $pid 2>/dev/null; fail "$3"; }
+        sleep 0.01
+    done
+}
+# Starts the program with the arguments after $2, waits for $2, then ends
+# it by $1 (a signal's name, or "display" to end its display server); it
+# must be gone within 5 s with status 0.
+end_run() {
+    how=$1 ready=$2; shift 2
+    "$program" "$@" & pid=$!
+    within $ready 1000 "$how: not $ready within 10 s"
+    if [ "$how" = display ]; then kill $xvfb_pid; else kill -$how $pid; fi
+    within gone 500 "$how: still running 5 s after"
+    status=0; wait $pid || status=$?
+    [ $status -eq 0 ] || fail "$how: exit status $status"
+}
+end_run TERM window_up
+end_run TERM window_up "-i$work/fifo.ini"
+end_run TERM catches_term
+# 3. SIGINT, and SIGHUP (its terminal closed), end it as SIGTERM does; so
+# does its display going away, which the toolkit answers with exit(): the
+# control loop is stopped and joined, nothing aborts.
+end_run INT window_up
+end_run HUP window_up
+end_run display window_up
+stop_display
 
 echo "ok"
