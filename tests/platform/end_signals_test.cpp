@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QObject>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -50,7 +51,7 @@ TEST(ExitGuardDeathTest, AnExitWhileArmedRunsTheEndAndFinishesWithStatusZero)
             platform::disarmExitGuard();
             std::exit(3);  // main's own end is left alone
         },
-        testing::ExitedWithCode(3), "^$");
+        testing::ExitedWithCode(3), testing::Not(testing::HasSubstr("mount stopped")));
 }
 
 }  // namespace
