@@ -155,27 +155,18 @@ THidThread::THidThread(std::unique_ptr<platform::HidHandle> handle, int dataSize
 THidThread::~THidThread()
 {
     GOAWAY();
-    if (started_)
-        pthread_join(thread_, nullptr);
+    thread_.join();
     FHANDLE.reset();  // only now: the reader may be inside a read until it ends
 }
 
 void THidThread::start()
 {
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    pthread_attr_setstacksize(&attr, kReaderStack);
-    started_ = pthread_create(&thread_, &attr, &THidThread::entry, this) == 0;
-    pthread_attr_destroy(&attr);
-    if (!started_)
+    const bool started = thread_.start(kReaderStack, [this] {
+        platform::nameThisThread("hid reader");
+        EXECUTE();
+    });
+    if (!started)
         ended_.store(true);  // no reader: the connection goes on without input
-}
-
-void* THidThread::entry(void* self)
-{
-    platform::nameThisThread("hid reader");
-    static_cast<THidThread*>(self)->EXECUTE();
-    return nullptr;
 }
 
 void THidThread::GOAWAY()

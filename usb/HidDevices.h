@@ -10,10 +10,10 @@
 
 #include "platform/hid_backend.h"
 #include "platform/gui_bridge.h"
+#include "platform/thread.h"
 
 #include <QObject>
 
-#include <pthread.h>
 
 #include <array>
 #include <atomic>
@@ -130,7 +130,6 @@ public:
 
 private:
     void EXECUTE();
-    static void* entry(void* self);
 
     std::unique_ptr<platform::HidHandle> FHANDLE;
     const int DATASIZE;
@@ -142,8 +141,7 @@ private:
     std::condition_variable stopped_;
     std::atomic<bool> ended_{false};
     std::atomic<bool> failed_{false};
-    pthread_t thread_{};
-    bool started_ = false;
+    platform::SizedThread thread_;
 };
 
 class THidDevice : public QObject {
