@@ -2,110 +2,41 @@
 
 #include "platform/replaceable.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPointer>
-#include <QString>
-#include <QStringList>
-
-#include <algorithm>
-#include <vector>
+#include <atomic>
 
 namespace platform {
 namespace {
 
-class QtDialogs final : public OperatorDialogs {
+// No window system: every box is answered as a close answers it.
+class NoDialogs final : public OperatorDialogs {
 public:
-    void message(const std::string& title, const std::string& text) override
-    {
-        show(QMessageBox::Information, title, text, QMessageBox::Ok);
-    }
-
-    bool askYesNo(const std::string& title, const std::string& text) override
-    {
-        return show(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    }
-
-    std::optional<std::string> openFile(const OpenFileRequest& request) override
-    {
-        QFileDialog d(QApplication::activeWindow(), QString::fromStdString(request.title),
-                      QString::fromStdString(request.folder));
-        d.setAcceptMode(QFileDialog::AcceptOpen);
-        d.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        d.setNameFilters(QString::fromStdString(request.filter).split(QStringLiteral(";;")));
-        return chosen(d);
-    }
-
-    std::optional<std::string> saveFile(const SaveFileRequest& request) override
-    {
-        QFileDialog d(QApplication::activeWindow(), QString::fromStdString(request.title));
-        d.setAcceptMode(QFileDialog::AcceptSave);
-        d.setFileMode(QFileDialog::AnyFile);
-        d.setOption(QFileDialog::DontConfirmOverwrite);
-        d.setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
-        if (!request.proposedName.empty())
-            d.selectFile(QString::fromStdString(request.proposedName));
-        return chosen(d);
-    }
-
-    void closeAll() override
-    {
-        closing_ = true;
-        for (const QPointer<QDialog>& d : open_) {
-            if (d)
-                d->done(closingAnswer(*d));
-        }
-    }
-
-    // Boxes show again (a test puts the Qt boxes back).
-    void reopen() { closing_ = false; }
-
-private:
-    int show(QMessageBox::Icon icon, const std::string& title, const std::string& text,
-             QMessageBox::StandardButtons buttons)
-    {
-        QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text), buttons,
-                        QApplication::activeWindow());
-        return run(box);
-    }
-
-    std::optional<std::string> chosen(QFileDialog& d)
-    {
-        if (run(d) != QDialog::Accepted || d.selectedFiles().isEmpty())
-            return std::nullopt;
-        // The file system's own bytes, as the program opens them.
-        return QFile::encodeName(d.selectedFiles().front()).toStdString();
-    }
-
-    // What a box answers when the program closes: OK, No for a question,
-    // Cancel for a file dialog.
-    static int closingAnswer(const QDialog& d)
-    {
-        if (const auto* box = qobject_cast<const QMessageBox*>(&d))
-            return box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
-        return QDialog::Rejected;
-    }
-
-    int run(QDialog& d)
-    {
-        // A box of a start-up that a signal ends is not shown at all.
-        if (closing_)
-            return closingAnswer(d);
-        open_.push_back(&d);
-        const int answer = d.exec();
-        std::erase_if(open_, [&](const QPointer<QDialog>& b) { return !b || b == &d; });
-        return answer;
-    }
-
-    // User-interface thread only, as every box.
-    std::vector<QPointer<QDialog>> open_;
-    bool closing_ = false;
+    void message(const std::string&, const std::string&) override {}
+    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    std::optional<std::string> openFile(const OpenFileRequest&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const SaveFileRequest&) override { return std::nullopt; }
+    void closeAll() override {}
 };
 
-QtDialogs g_qt;
-Replaceable<OperatorDialogs> g_current(g_qt);
+NoDialogs g_none;
+
+// The real boxes, as the window layer installed them.
+class RealDialogs final : public OperatorDialogs {
+public:
+    void message(const std::string& title, const std::string& text) override { get().message(title, text); }
+    bool askYesNo(const std::string& title, const std::string& text) override { return get().askYesNo(title, text); }
+    std::optional<std::string> openFile(const OpenFileRequest& r) override { return get().openFile(r); }
+    std::optional<std::string> saveFile(const SaveFileRequest& r) override { return get().saveFile(r); }
+    void closeAll() override { get().closeAll(); }
+    void reopen() override { get().reopen(); }
+
+    std::atomic<OperatorDialogs*> real{&g_none};
+
+private:
+    OperatorDialogs& get() const { return *real.load(std::memory_order_acquire); }
+};
+
+RealDialogs g_real;
+Replaceable<OperatorDialogs> g_current(g_real);
 
 }  // namespace
 
@@ -114,8 +45,10 @@ OperatorDialogs& dialogs() { return g_current.get(); }
 void setDialogs(OperatorDialogs* replacement)
 {
     if (!replacement)
-        g_qt.reopen();
+        g_real.reopen();
     g_current.set(replacement);
 }
+
+void setRealDialogs(OperatorDialogs* real) { g_real.real.store(real ? real : &g_none, std::memory_order_release); }
 
 }  // namespace platform

@@ -39,13 +39,19 @@ public:
     // (No for a question, Cancel for a file dialog), and so does every later
     // box, at once, without being shown.
     virtual void closeAll() = 0;
+    // Boxes show again after a closeAll() (a test's new run).
+    virtual void reopen() {}
 };
 
-// The service in force: the Qt boxes unless a test installed another. The Qt
-// boxes must be shown from the user-interface thread.
+// The service in force: the toolkit's boxes (once the window layer installed
+// them, see toolkit_dialogs.h) unless a test installed another. Before that,
+// and in programs without windows, every box answers at once as closeAll()
+// would. The toolkit's boxes must be shown from the user-interface thread.
 OperatorDialogs& dialogs();
-// Installs a replacement (not owned); nullptr puts the Qt boxes back, showing
-// again after a closeAll().
+// Installs a replacement (not owned); nullptr puts the real boxes back,
+// showing again after a closeAll().
 void setDialogs(OperatorDialogs* replacement);
+// The real boxes; the window layer's own.
+void setRealDialogs(OperatorDialogs* real);
 
 }  // namespace platform

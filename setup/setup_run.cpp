@@ -5,7 +5,7 @@
 #include "core/angles.h"
 #include "core/astro.h"
 #include "core/params.h"
-#include "ui/sound.h"
+#include "forms/sound.h"
 
 #include <algorithm>
 #include <cmath>

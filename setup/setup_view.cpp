@@ -2,10 +2,10 @@
 
 #include "core/language.h"
 #include "core/system_init.h"
-#include "core/translate.h"
+#include "forms/translate.h"
 #include "platform/form_activation.h"
 #include "setup/mount_sketch.h"
-#include "ui/size.h"
+#include "forms/size.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -5,14 +5,14 @@
 #include "core/params.h"
 #include "core/system_init.h"
 #include "core/text.h"
-#include "core/translate.h"
+#include "forms/translate.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
 #include "sky/files.h"
 #include "sky/planets.h"
 #include "sky/row_list.h"
-#include "sky/widgets.h"
-#include "ui/size.h"
+#include "forms/widgets.h"
+#include "forms/size.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -41,8 +41,8 @@ constexpr int kWidth = 660;
 constexpr int kHeight = 440;
 constexpr const char* kListTitle = "Object list";
 
-using sky_ui::named;
-using sky_ui::placed;
+using forms::named;
+using forms::placed;
 
 QPushButton* button(QWidget* parent, const char* name, const char* text, QRect where)
 {
@@ -58,8 +58,8 @@ TF_list::TF_list(QWidget* parent) : QDialog(parent)
     resize(kWidth, kHeight);
 
     MainMenu1 = named(new QMenuBar(this), "MainMenu1");
-    File1 = sky_ui::submenu(MainMenu1, "File1", "File");
-    Open1 = sky_ui::item(File1, "Open1", "Open");
+    File1 = forms::submenu(MainMenu1, "File1", "File");
+    Open1 = forms::item(File1, "Open1", "Open");
     const int menuH = MainMenu1->sizeHint().height();
     MainMenu1->setGeometry(0, 0, kWidth, menuH);
 

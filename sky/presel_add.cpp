@@ -1,9 +1,9 @@
 #include "sky/presel_add.h"
 
 #include "core/angles.h"
-#include "core/translate.h"
+#include "forms/translate.h"
 #include "platform/form_activation.h"
-#include "sky/widgets.h"
+#include "forms/widgets.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,7 +16,7 @@ namespace {
 constexpr int kWidth = 470;
 constexpr int kHeight = 118;
 
-using sky_ui::placed;
+using forms::placed;
 
 void colour(QLineEdit* edit, const QColor& c)
 {

@@ -3,7 +3,7 @@
 #include "core/angles.h"
 #include "core/system_init.h"
 #include "core/text.h"
-#include "core/translate.h"
+#include "forms/translate.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
 #include "platform/output_file.h"
@@ -12,8 +12,8 @@
 #include "sky/planets.h"
 #include "sky/presel_add.h"
 #include "sky/row_list.h"
-#include "sky/widgets.h"
-#include "ui/size.h"
+#include "forms/widgets.h"
+#include "forms/size.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -78,10 +78,10 @@ constexpr int kWidth = 660;
 constexpr int kHeight = 400;
 constexpr const char* kTitle = "Preselect list";
 
-using sky_ui::item;
-using sky_ui::named;
-using sky_ui::placed;
-using sky_ui::submenu;
+using forms::item;
+using forms::named;
+using forms::placed;
+using forms::submenu;
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -311,20 +311,3 @@ void TF_preselect::onSignal(const SignalEvent& message)
     else if (message.message() == WM_POINT_MESSAGE)
         ONPOINT(message.point());
 }
-
-
-namespace sky {
-
-void showcase(TF_preselect& preselect, TF_presel_add& entry)
-{
-    for (const ObjectTexts& e : {ObjectTexts{"M 31 Andromeda", "0h42m44.3s", "41d16'09.0\""},
-                                 ObjectTexts{"Mars", "", ""}, ObjectTexts{"Vega", "18h36m56.3s", "38d47'01.3\""},
-                                 ObjectTexts{"Achernar", "1h37m42.8s", "-57d14'12.3\""}})
-        preselect.addEntry(e);
-    selectIndex(preselect.ListBox1, 2);
-    entry.Object_Name->setText(QStringLiteral("M 42"));
-    entry.Object_RA->setText(QStringLiteral("5h35m17.3s"));
-    entry.Object_Decl->setText(QStringLiteral("-5d23'28.0"));
-}
-
-}  // namespace sky

@@ -105,8 +105,3 @@ private:
     QPointer<TF_presel_add> entryDialog_;
 };
 
-namespace sky {
-// A few entries, and a declaration typed without its closing mark, for the
-// screenshot run's pictures.
-void showcase(TF_preselect& preselect, TF_presel_add& entry);
-}  // namespace sky

@@ -4,7 +4,7 @@
 #include "core/utils.h"
 #include "platform/desktop.h"
 #include "platform/form_activation.h"
-#include "ui/image_widget.h"
+#include "forms/image_widget.h"
 
 #include <QFontMetrics>
 #include <QLabel>

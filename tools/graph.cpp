@@ -3,7 +3,7 @@
 #include "board/hal.h"
 #include "platform/form_activation.h"
 #include "platform/timer_grid.h"
-#include "ui/image_widget.h"
+#include "forms/image_widget.h"
 
 #include <QAction>
 #include <QEvent>

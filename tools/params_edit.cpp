@@ -2,7 +2,7 @@
 
 #include "core/system_init.h"
 #include "core/text.h"
-#include "core/translate.h"
+#include "forms/translate.h"
 #include "platform/form_activation.h"
 #include "tools/param_rows.h"
 

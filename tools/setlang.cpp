@@ -3,7 +3,7 @@
 #include "core/language.h"
 #include "core/params.h"
 #include "core/system_init.h"
-#include "core/translate.h"
+#include "forms/translate.h"
 #include "platform/form_activation.h"
 #include "tools/language_files.h"
 

@@ -3,11 +3,11 @@
 #include "board/control.h"
 #include "board/hal.h"
 #include "core/angles.h"
-#include "core/display.h"
+#include "forms/display.h"
 #include "core/language.h"
 #include "core/params.h"
 #include "core/system_init.h"
-#include "core/translate.h"
+#include "forms/translate.h"
 #include "core/utils.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
@@ -16,9 +16,9 @@
 #include "setup/encoder_setup.h"
 #include "setup/setup_flow.h"
 #include "setup/wizard_link.h"
-#include "ui/image_widget.h"
-#include "ui/size.h"
-#include "ui/sound.h"
+#include "forms/image_widget.h"
+#include "forms/size.h"
+#include "forms/sound.h"
 
 #include <QAction>
 #include <QCheckBox>

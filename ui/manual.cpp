@@ -1,7 +1,7 @@
 #include "ui/manual.h"
 
 #include "core/params.h"
-#include "core/translate.h"
+#include "forms/translate.h"
 #include "platform/form_activation.h"
 
 #include <QEvent>

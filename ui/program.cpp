@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/end_signals.h"
 #include "platform/gui_bridge.h"
+#include "platform/toolkit_dialogs.h"
 #include "setup/encoder_setup.h"
 #include "setup/setup_view.h"
 #include "sky/list.h"
@@ -19,14 +20,13 @@
 #include "tools/iocontrol.h"
 #include "tools/params_edit.h"
 #include "tools/setlang.h"
-#include "tools/shots.h"
 #include "ui/main_view.h"
 #include "ui/manual.h"
 #include "ui/program_close.h"
-#include "ui/screenshots.h"
+#include "ui/shots.h"
+#include "forms/screenshots.h"
 
 #include <QApplication>
-#include <QPushButton>
 #include <QTimer>
 
 #include <memory>
@@ -37,6 +37,7 @@ int run()
 {
     // The main window's close ends the program, whatever else is open.
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::useToolkitDialogs();
     platform::UiBridge bridge;
 
     // An end signal closes the main window, as its Exit command does. One
@@ -92,20 +93,9 @@ int run()
         // A desktop without a window manager never activates it by itself,
         // and the first activation is what starts the mount side.
         mainView->activateWindow();
-        if (const QString shots = screenshots::folder(); !shots.isEmpty()) {
-            // Long enough for the first activation and the connect's messages.
-            QTimer::singleShot(1500, mainView.get(), [&, shots] {
-                devInt->move(mainView->x() + mainView->width() + 20, mainView->y());
-                // The pad opens as the operator opens it, by the main window's button.
-                mainView->Button1->click();
-                manual->move(mainView->x(), mainView->y() + mainView->height() + 40);
-                sky::showcase(*fPreselect, *fPreselAdd);
-                screenshots::save(shots, {mainView.get(), manual.get(), devInt.get(), fList.get(),
-                                          fPreselect.get(), fPreselAdd.get()});
-                tools::saveThroughMainWindow(shots, *mainView, *paramView, *language, *about, *form2);
-                mainView->close();
-            });
-        }
+        if (const QString folder = screenshots::folder(); !folder.isEmpty())
+            shots::runInto(folder, {*mainView, *devInt, *manual, *fList, *fPreselect, *fPreselAdd, *paramView,
+                                    *language, *about, *form2});
         // The toolkit ends the process itself when its display goes away;
         // the mount is stopped then too, and the end is as clean as a signal's.
         platform::armExitGuard([programClose] { programClose->stopMountSide(); });

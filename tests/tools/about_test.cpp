@@ -3,7 +3,7 @@
 #include "tests/support/fake_desktop.h"
 #include "tests/tools/tools_stand.h"
 #include "tools/about.h"
-#include "ui/image_widget.h"
+#include "forms/image_widget.h"
 
 #include <QLabel>
 #include <QMouseEvent>

@@ -5,7 +5,7 @@
 #include "board/hal.h"
 #include "tests/tools/tools_stand.h"
 #include "tools/graph.h"
-#include "ui/image_widget.h"
+#include "forms/image_widget.h"
 
 #include <QAction>
 #include <QDir>

@@ -16,9 +16,9 @@
 #include "tests/support/fake_system.h"
 #include "tests/support/fresh_run.h"
 #include "tests/support/recording_scheduler.h"
-#include "ui/image_widget.h"
+#include "forms/image_widget.h"
 #include "ui/main_view.h"
-#include "ui/size.h"
+#include "forms/size.h"
 
 #include <QCoreApplication>
 #include <QEnterEvent>

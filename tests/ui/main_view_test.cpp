@@ -9,7 +9,7 @@
 #include "tests/support/wait.h"
 #include "tests/ui/main_view_stand.h"
 #include "ui/program_close.h"
-#include "ui/sound.h"
+#include "forms/sound.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QWidget>
 
-namespace sky_ui {
+namespace forms {
 
 template <class W>
 W* named(W* w, const char* name)
@@ -38,4 +38,4 @@ inline QAction* item(QMenu* menu, const char* name, const char* caption)
     return named(menu->addAction(QString::fromLatin1(caption)), name);
 }
 
-}  // namespace sky_ui
+}  // namespace forms

@@ -1,4 +1,4 @@
-#include "ui/sound.h"
+#include "forms/sound.h"
 
 #include "platform/sound_player.h"
 #include "tests/support/fake_dialogs.h"

@@ -1,4 +1,4 @@
-#include "ui/size.h"
+#include "forms/size.h"
 
 #include "core/rounding.h"
 #include "core/text.h"

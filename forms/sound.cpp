@@ -1,4 +1,4 @@
-#include "ui/sound.h"
+#include "forms/sound.h"
 
 #include "core/text.h"
 #include "platform/dialogs.h"

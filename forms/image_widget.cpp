@@ -1,4 +1,4 @@
-#include "ui/image_widget.h"
+#include "forms/image_widget.h"
 
 #include <QPainter>
 #include <QRadialGradient>

@@ -1,4 +1,4 @@
-#include "ui/size.h"
+#include "forms/size.h"
 
 #include "tests/support/widgets.h"
 

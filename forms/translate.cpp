@@ -1,4 +1,4 @@
-#include "core/translate.h"
+#include "forms/translate.h"
 
 #include <QAbstractButton>
 #include <QAction>

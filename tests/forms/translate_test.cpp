@@ -1,5 +1,5 @@
 #include "core/language.h"
-#include "core/translate.h"
+#include "forms/translate.h"
 #include "platform/form_activation.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/widgets.h"

@@ -1,4 +1,4 @@
-#include "ui/screenshots.h"
+#include "forms/screenshots.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

@@ -1,0 +1,87 @@
+#include "ui/shots.h"
+
+#include "board/dev_int.h"
+#include "forms/screenshots.h"
+#include "sky/row_list.h"
+#include "sky/list.h"
+#include "sky/presel_add.h"
+#include "sky/preselect.h"
+#include "tools/about.h"
+#include "tools/graph.h"
+#include "tools/params_edit.h"
+#include "tools/setlang.h"
+#include "ui/main_view.h"
+#include "ui/manual.h"
+
+#include <QAction>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+namespace shots {
+namespace {
+
+// Long enough for a window to be shown, activated and painted.
+constexpr int kShownMs = 400;
+
+// `open` returns at once for a window that is not modal, and only after
+// `close` for one that is.
+void saveOpened(const QString& folder, QWidget* window, const std::function<void()>& open,
+                const std::function<void()>& close)
+{
+    bool saved = false;
+    QEventLoop wait;
+    QTimer::singleShot(kShownMs, window, [&] {
+        screenshots::save(folder, {window});
+        saved = true;
+        close();
+        wait.quit();
+    });
+    open();
+    if (!saved)
+        wait.exec();
+}
+
+// A few entries, and a declination typed without its closing mark.
+void fillLists(TF_preselect& preselect, TF_presel_add& entry)
+{
+    for (const sky::ObjectTexts& e :
+         {sky::ObjectTexts{"M 31 Andromeda", "0h42m44.3s", "41d16'09.0\""}, sky::ObjectTexts{"Mars", "", ""},
+          sky::ObjectTexts{"Vega", "18h36m56.3s", "38d47'01.3\""},
+          sky::ObjectTexts{"Achernar", "1h37m42.8s", "-57d14'12.3\""}})
+        preselect.addEntry(e);
+    sky::selectIndex(preselect.ListBox1, 2);
+    entry.Object_Name->setText(QStringLiteral("M 42"));
+    entry.Object_RA->setText(QStringLiteral("5h35m17.3s"));
+    entry.Object_Decl->setText(QStringLiteral("-5d23'28.0"));
+}
+
+void saveAll(const QString& folder, const Windows& w)
+{
+    w.device.move(w.main.x() + w.main.width() + 20, w.main.y());
+    // The pad opens as the operator opens it, by the main window's button.
+    w.main.Button1->click();
+    w.pad.move(w.main.x(), w.main.y() + w.main.height() + 40);
+    fillLists(w.preselect, w.entry);
+    screenshots::save(folder, {&w.main, &w.pad, &w.device, &w.list, &w.preselect, &w.entry});
+    saveOpened(folder, &w.editor, [&] { w.main.Parameters1->trigger(); }, [&] { w.editor.Cancel_Button->click(); });
+    saveOpened(folder, &w.chooser, [&] { w.main.Language1->trigger(); }, [&] { w.chooser.B_Cancel->click(); });
+    saveOpened(folder, &w.about, [&] { w.main.About1->trigger(); }, [&] { w.about.close(); });
+    saveOpened(folder, &w.graph, [&] { w.main.Button1->click(); }, [&] { w.graph.hide(); });
+}
+
+}  // namespace
+
+void runInto(const QString& folder, Windows windows)
+{
+    // Long enough for the first activation and the connect's messages.
+    QTimer::singleShot(1500, &windows.main, [folder, windows] {
+        saveAll(folder, windows);
+        windows.main.close();
+    });
+}
+
+}  // namespace shots
