@@ -256,6 +256,41 @@ TEST_F(Preselect, AnEntryWhoseCoordinatesCannotBeReadIsNotSent)
     ASSERT_EQ(sent().size(), 1u);
 }
 
+TEST_F(Preselect, AnEntryPastThePolesOrTwentyFourHoursIsNotSent)
+{
+    struct Case {
+        ObjectTexts entry;
+        const char* box;  // empty: sent
+    };
+    const Case cases[] = {
+        {{"Past the pole", "5h00m00.0s", "-120d00'00.0\""},
+         "\"Past the pole\" is not sent: its declination \"-120d00'00.0\"\" lies outside -90 to +90 degrees."},
+        {{"Just past", "5h00m00.0s", "90d00'00.1\""},
+         "\"Just past\" is not sent: its declination \"90d00'00.1\"\" lies outside -90 to +90 degrees."},
+        {{"A day", "24h00m00.0s", "5d00'00.0\""},
+         "\"A day\" is not sent: its right ascension \"24h00m00.0s\" lies outside 0 to 24 hours."},
+        {{"Before zero", "-0h00m01.0s", "5d00'00.0\""},
+         "\"Before zero\" is not sent: its right ascension \"-0h00m01.0s\" lies outside 0 to 24 hours."},
+        {{"South pole", "23h59m59.9s", "-90d00'00.0\""}, ""},
+        {{"North pole", "0h00m00.0s", "90d00'00.0\""}, ""},
+    };
+    for (const Case& c : cases) {
+        preselect.ListBox1->clear();
+        add({c.entry});
+        dialogs.clear();
+        preselect.SENDGOTO();
+        const auto s = sent();
+        if (std::string(c.box).empty()) {
+            EXPECT_EQ(s.size(), 1u) << c.entry.name;
+            EXPECT_TRUE(dialogs.shown().empty());
+            continue;
+        }
+        EXPECT_TRUE(s.empty()) << c.entry.name;
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(dialogs.shown()[0].text, c.box);
+    }
+}
+
 TEST_F(Preselect, SaveWritesEachEntryAndLoadReadsThemBack)
 {
     add({kM31, {"North America", "20h58m47.0s", "44d19'48.0\""}, kAchernar});
