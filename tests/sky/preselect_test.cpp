@@ -397,6 +397,23 @@ TEST_F(Preselect, AddTakesThePickOfTheObjectListInSelectMode)
     EXPECT_FALSE(list.SELECT_FUNCTION);
 }
 
+TEST_F(Preselect, APickWithoutCoordinatesAddsNothingAndSaysWhichObject)
+{
+    ::unlink(elementsPath().c_str());  // the planet rows after the Sun have no texts
+    bool stillOpen = false;
+    inModal(list, [&] {
+        sky::selectIndex(list.ListBox1, 8);
+        list.Button1->click();
+        stillOpen = list.isVisible();
+    });
+    preselect.ADDITEM();
+    EXPECT_TRUE(stillOpen);  // the operator may pick another
+    EXPECT_TRUE(entries().empty());
+    EXPECT_EQ(list.POINT->SRC, SRCTCP);  // no pick was made
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().back().text, "\"Pluto\" is not added: its right ascension \"\" cannot be read.");
+}
+
 TEST_F(Preselect, TypedEntriesAreAddedAndEditedAsTyped)
 {
     inModal(entry, [&] {
