@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -118,6 +121,28 @@ TEST(ListFileLines, EndAtCrLfLfOrCrAndKeepBoundedLength)
     EXPECT_EQ(skyfiles::splitLines("ab\xC3\xA9z", 3), (V{"ab"}));
 }
 
+TEST(ListFileLines, ComeOutTheSameHoweverTheTextIsCutIntoPieces)
+{
+    for (const std::string& t : {std::string("a\r\nb\nc\rd"), std::string("\xEF\xBB\xBF" "a\n\n"), std::string("\xEF\xBB\xBF"),
+                                std::string("\xEF\xBB"), std::string("\xEF\xBBx\r"), std::string("\r\r\n\n"),
+                                std::string("abcdefgh\xC3\xA9z\r\nxy"), std::string("")}) {
+        const std::vector<std::string> whole = skyfiles::splitLines(t, 4);
+        for (std::size_t a = 0; a <= t.size(); ++a)
+            for (std::size_t b = a; b <= t.size(); ++b) {
+                std::vector<std::string> out;
+                skyfiles::LineSplitter split(4, out);
+                split.feed(t.substr(0, a));
+                split.feed(t.substr(a, b - a));
+                split.feed(t.substr(b));
+                split.finish();
+                EXPECT_EQ(out, whole) << testing::PrintToString(t) << " cut at " << a << ", " << b;
+            }
+    }
+    EXPECT_EQ(skyfiles::splitLines("\xEF\xBB\xBF", 4), std::vector<std::string>{});
+    EXPECT_EQ(skyfiles::splitLines("\xEF\xBBx\r", 4), std::vector<std::string>{"\xEF\xBBx"});
+    EXPECT_EQ(skyfiles::splitLines("abcdefgh\xC3\xA9z\r\nxy", 4), (std::vector<std::string>{"abcd", "xy"}));
+}
+
 class ListFiles : public ::testing::Test {
 protected:
     testing_support::TempDir dir;
@@ -141,6 +166,39 @@ TEST_F(ListFiles, ReadFailsWithAReasonForWhatIsNoListFile)
     const std::string fine = dir.write("fine.lst", std::string(skyfiles::kMaxListLines, '\n'));
     EXPECT_TRUE(skyfiles::readListLines(fine, lines).ok);
     EXPECT_EQ(lines.size(), skyfiles::kMaxListLines);
+}
+
+// The peak of this process's resident memory, in KiB, since the last reset.
+long memoryKiB(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(std::strlen(field)));
+    return -1;
+}
+
+TEST_F(ListFiles, AFileAtTheBoundsIsRefusedInLittleMemoryAndTime)
+{
+    const std::string path = dir.write("empty-lines.psl", std::string(skyfiles::kMaxListBytes, '\n'));
+    {
+        std::ofstream reset("/proc/self/clear_refs");
+        reset << "5";  // the peak starts again from what is resident now
+        if (!reset.flush())
+            GTEST_SKIP() << "the peak of resident memory cannot be reset here";
+    }
+    const long before = memoryKiB("VmRSS:");
+    std::vector<std::string> lines = {"kept"};
+    const auto start = std::chrono::steady_clock::now();
+    const skyfiles::ReadResult r = skyfiles::readListLines(path, lines);
+    const auto took = std::chrono::steady_clock::now() - start;
+    const long peak = memoryKiB("VmHWM:");
+    EXPECT_EQ(r.reason, "it has more than 200000 lines");
+    EXPECT_EQ(lines, std::vector<std::string>{"kept"});
+    ASSERT_GT(before, 0);
+    EXPECT_LT(peak - before, 64 * 1024) << "KiB more at the peak";
+    EXPECT_LT(took, std::chrono::seconds(1));
 }
 
 TEST_F(ListFiles, ReplaceWritesAllOrLeavesTheOldFile)
