@@ -2,6 +2,7 @@
 
 #include "core/angles.h"
 #include "core/system_init.h"
+#include "core/text.h"
 #include "platform/form_activation.h"
 #include "sky/list.h"
 #include "sky/planets.h"
@@ -320,6 +321,56 @@ TEST_F(Preselect, SaveWritesEachEntryAndLoadReadsThemBack)
     dialogs.chooseFile(std::nullopt);
     preselect.Save1Click();
     EXPECT_EQ(dialogs.saveRequests()[2].proposedName, path);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(Preselect, LongNamesAreCutFromEverySourceAndEverySavedListLoadsBackWhole)
+{
+    std::string longName;  // about 1000 bytes of two-byte characters and blanks
+    while (longName.size() < 1000)
+        longName += "N\xC3\xA9" "buleuse ";
+    const std::string cut = text::cutUtf8(longName, 255);
+    ASSERT_EQ(cut.size(), 254u);  // not through the middle of a character
+    // Loaded.
+    std::string fileName = longName;
+    std::replace(fileName.begin(), fileName.end(), ' ', '_');
+    dialogs.chooseFile(dir.write("long.psl", fileName + " 4h00m00.0s 5d00'00.0\"\r\n"));
+    preselect.SELECT_FILE();
+    // Typed, with a right ascension carrying a long tail after its "s".
+    inModal(entry, [&] {
+        type({longName, "1h00m00.0s" + std::string(900, 'x'), "2d00'00.0\""});
+        entry.B_save->click();
+    });
+    preselect.ManualAdd1Click();
+    // Picked, with a line break inside.
+    preselect.show();
+    auto picked = std::make_shared<Tpoint_data>();
+    picked->SRC = SRCLIST;
+    picked->NAME = "two\r\nlines " + longName;
+    picked->RA = HOURTOREAL("3h00m00.0s");
+    preselect.ONPOINT(picked);
+    add({{"two\nlines", "1h\n00m00.0s", "2d00'00.0\""}});
+    const auto before = entries();
+    ASSERT_EQ(before.size(), 4u);
+    EXPECT_EQ(before[0], (ObjectTexts{cut, "4h00m00.0s", "5d00'00.0\""}));
+    EXPECT_EQ(before[1].name, cut);
+    EXPECT_EQ(before[1].ra, "1h00m00.0s" + std::string(255 - 10, 'x'));
+    EXPECT_EQ(before[2].name, text::cutUtf8("two\r\nlines " + longName, 255));
+    // Every entry saved comes back from the file, one for one.
+    const std::string path = dir.path() + "back.psl";
+    dialogs.chooseFile(path);
+    preselect.Save1Click();
+    dialogs.chooseFile(path);
+    preselect.SELECT_FILE();
+    auto expected = before;  // apart from blanks at their ends, which a save drops
+    for (ObjectTexts& e : expected)
+        for (std::string* t : {&e.name, &e.ra, &e.dec}) {
+            std::replace_if(t->begin(), t->end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+            *t = text::trimControl(*t);
+        }
+    // A line break inside a coordinate moves the rest on, as a blank does.
+    expected[3] = {"two lines", "1h", "00m00.0s"};
+    EXPECT_EQ(entries(), expected);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 

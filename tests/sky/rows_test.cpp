@@ -76,6 +76,18 @@ TEST(ObjectListFile, LinesGiveCategoriesAndTheFieldsOfTheirWords)
     EXPECT_EQ(objects, expected);
 }
 
+TEST(ListFileTexts, NamesAndCoordinatesReadKeepAtMost255Bytes)
+{
+    const std::string name = "\xC3\xA9" + std::string(300, 'n');
+    const std::string ra = "1h00m00.0s" + std::string(300, 's');
+    const std::vector<OBJ> objects = sky::PARSE_OBJECT_LIST({name + " " + ra + " 2d"});
+    ASSERT_EQ(objects.size(), 1u);
+    EXPECT_EQ(objects[0], (OBJ{"", name.substr(0, 255), ra.substr(0, 255), "2d"}));
+    EXPECT_EQ(sky::PARSE_PRESELECT_LINE(name + " " + ra), (ObjectTexts{name.substr(0, 255), ra.substr(0, 255), ""}));
+    // Cut where no character is split.
+    EXPECT_EQ(sky::bounded({std::string(254, 'n') + "\xC3\xA9", "", ""}).name, std::string(254, 'n'));
+}
+
 TEST(PreselectFile, LinesGiveTheFieldsOfTheirWords)
 {
     struct Case {
