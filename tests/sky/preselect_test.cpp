@@ -416,8 +416,14 @@ TEST_F(Preselect, FileFailuresKeepTheListAndTheOldFile)
     preselect.SELECT_FILE();
     dialogs.chooseFile(folder);
     preselect.Save1Click();
+    const std::string readOnly = dir.write("read-only.psl", "kept\r\n");
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    dialogs.chooseFile(readOnly);
+    preselect.Save1Click();
+    EXPECT_EQ(testing_support::readFile(readOnly), "kept\r\n");
     const auto boxes = dialogs.shown();
-    ASSERT_EQ(boxes.size(), 3u);
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[3].text, "Could not write " + readOnly + ": Permission denied. The file was left as it was.");
     EXPECT_EQ(boxes[0].text, "Could not read " + folder + ": it is a folder.");
     EXPECT_EQ(boxes[1].text.rfind("Could not create " + dir.path() + "no/such/folder/x.psl: ", 0), 0u);
     EXPECT_EQ(boxes[2].text, "Could not write " + folder + ": Is a directory. The file was left as it was.");

@@ -238,4 +238,45 @@ TEST_F(ListFiles, ReplaceWritesAllOrLeavesTheOldFile)
     EXPECT_EQ(left, (std::vector<std::string>{"folder.psl", "list.psl", "new.psl"}));
 }
 
+TEST_F(ListFiles, ReplaceWritesThroughLinksRefusesReadOnlyFilesAndTakesAnyName)
+{
+    ASSERT_EQ(::mkdir((dir.path() + "real").c_str(), 0700), 0);
+    const std::string real = dir.write("real/y.psl", "old\r\n");
+    const std::string link = dir.path() + "x.psl";
+    ASSERT_EQ(::symlink("real/y.psl", link.c_str()), 0);
+    const std::string dangling = dir.path() + "z.psl";
+    ASSERT_EQ(::symlink((dir.path() + "real/new.psl").c_str(), dangling.c_str()), 0);
+    EXPECT_EQ(platform::replaceFile(link, "new\r\n"), "");
+    EXPECT_EQ(platform::replaceFile(dangling, "made\r\n"), "");
+    const auto isLink = [](const std::string& p) {
+        struct stat st {};
+        return ::lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    };
+    EXPECT_TRUE(isLink(link));
+    EXPECT_TRUE(isLink(dangling));
+    EXPECT_EQ(testing_support::readFile(real), "new\r\n");
+    EXPECT_EQ(testing_support::readFile(dir.path() + "real/new.psl"), "made\r\n");
+
+    // Read-only, for the superuser too.
+    const std::string kept = dir.write("kept.psl", "kept\r\n");
+    ASSERT_EQ(::chmod(kept.c_str(), 0444), 0);
+    EXPECT_EQ(platform::replaceFile(kept, "new\r\n"), "Permission denied");
+    EXPECT_EQ(testing_support::readFile(kept), "kept\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(kept.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+
+    // The longest name the system takes.
+    const std::string longest = dir.path() + std::string(251, 'n') + ".psl";
+    EXPECT_EQ(platform::replaceFile(longest, "long\r\n"), "");
+    EXPECT_EQ(testing_support::readFile(longest), "long\r\n");
+    EXPECT_EQ(platform::replaceFile(longest, "again\r\n"), "");
+    EXPECT_EQ(testing_support::readFile(longest), "again\r\n");
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"kept.psl", std::string(251, 'n') + ".psl", "real", "x.psl", "z.psl"}));
+}
+
 }  // namespace
