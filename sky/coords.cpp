@@ -23,7 +23,12 @@ CoordRead checked(std::optional<double> v, bool inside, const char* bounds)
 
 CoordRead READ_GOTO_RA(std::string_view RA)
 {
-    const std::optional<double> v = READ_HOUR(RA);
+    std::optional<double> v = READ_HOUR(RA);
+    // A hair below 24 hours the writers show "24h00m00.0s", which would not
+    // be taken back: that is the place of 0 hours.
+    constexpr double kHair = 1e-5;
+    if (v && *v >= kDay - kHair && *v < kDay)
+        v = 0.0;
     return checked(v, v && *v >= 0.0 && *v < kDay, "0 to 24 hours");
 }
 

@@ -1,4 +1,6 @@
+#include "core/angles.h"
 #include "platform/output_file.h"
+#include "sky/coords.h"
 #include "sky/files.h"
 #include "sky/rows.h"
 
@@ -86,6 +88,20 @@ TEST(ListFileTexts, NamesAndCoordinatesReadKeepAtMost255Bytes)
     EXPECT_EQ(sky::PARSE_PRESELECT_LINE(name + " " + ra), (ObjectTexts{name.substr(0, 255), ra.substr(0, 255), ""}));
     // Cut where no character is split.
     EXPECT_EQ(sky::bounded({std::string(254, 'n') + "\xC3\xA9", "", ""}).name, std::string(254, 'n'));
+}
+
+TEST(GotoCoordinates, WhatIsTakenWrittenOutIsTakenAgain)
+{
+    for (const char* ra : {"23h59m59.99999999999s", "23h59m59.9s", "0h00m00.0s"}) {
+        const auto read = sky::READ_GOTO_RA(ra);
+        ASSERT_TRUE(read.angle) << ra;
+        EXPECT_TRUE(sky::READ_GOTO_RA(REALTOHOUR(*read.angle)).angle) << ra;
+    }
+    for (const char* de : {"90d00'00.0\"", "-89d59'59.99999999\"", "-90d00'00.0\""}) {
+        const auto read = sky::READ_GOTO_DEC(de);
+        ASSERT_TRUE(read.angle) << de;
+        EXPECT_TRUE(sky::READ_GOTO_DEC(REALTODEG(*read.angle)).angle) << de;
+    }
 }
 
 TEST(PreselectFile, LinesGiveTheFieldsOfTheirWords)
