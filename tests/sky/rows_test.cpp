@@ -173,6 +173,22 @@ TEST(ListFileLines, ComeOutTheSameHoweverTheTextIsCutIntoPieces)
 
 class ListFiles : public ::testing::Test {
 protected:
+    // The permission bits of a file.
+    static unsigned modeOf(const std::string& path)
+    {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    }
+    // What the folder holds, sorted by name.
+    std::vector<std::string> left() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     testing_support::TempDir dir;
 };
 
@@ -235,9 +251,7 @@ TEST_F(ListFiles, ReplaceWritesAllOrLeavesTheOldFile)
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
     EXPECT_EQ(platform::replaceFile(path, "new\r\n"), "");
     EXPECT_EQ(testing_support::readFile(path), "new\r\n");
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(modeOf(path), 0640u);
     EXPECT_NE(platform::replaceFile(dir.path() + "no/such/folder.psl", "x"), "");
     // A folder where the file should be is not replaced; nothing is left behind.
     const std::string folder = dir.path() + "folder.psl";
@@ -247,11 +261,7 @@ TEST_F(ListFiles, ReplaceWritesAllOrLeavesTheOldFile)
     EXPECT_EQ(testing_support::readFile(dir.path() + "new.psl"), "");
     EXPECT_EQ(platform::createEmptyFile(path), "");
     EXPECT_EQ(testing_support::readFile(path), "new\r\n");
-    std::vector<std::string> left;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-        left.push_back(e.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"folder.psl", "list.psl", "new.psl"}));
+    EXPECT_EQ(left(), (std::vector<std::string>{"folder.psl", "list.psl", "new.psl"}));
 }
 
 TEST_F(ListFiles, ReplaceWritesThroughLinksRefusesReadOnlyFilesAndTakesAnyName)
@@ -278,9 +288,7 @@ TEST_F(ListFiles, ReplaceWritesThroughLinksRefusesReadOnlyFilesAndTakesAnyName)
     ASSERT_EQ(::chmod(kept.c_str(), 0444), 0);
     EXPECT_EQ(platform::replaceFile(kept, "new\r\n"), "Permission denied");
     EXPECT_EQ(testing_support::readFile(kept), "kept\r\n");
-    struct stat st {};
-    ASSERT_EQ(::stat(kept.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0444u);
+    EXPECT_EQ(modeOf(kept), 0444u);
 
     // The longest name the system takes.
     const std::string longest = dir.path() + std::string(251, 'n') + ".psl";
@@ -288,11 +296,7 @@ TEST_F(ListFiles, ReplaceWritesThroughLinksRefusesReadOnlyFilesAndTakesAnyName)
     EXPECT_EQ(testing_support::readFile(longest), "long\r\n");
     EXPECT_EQ(platform::replaceFile(longest, "again\r\n"), "");
     EXPECT_EQ(testing_support::readFile(longest), "again\r\n");
-    std::vector<std::string> left;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-        left.push_back(e.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"kept.psl", std::string(251, 'n') + ".psl", "real", "x.psl", "z.psl"}));
+    EXPECT_EQ(left(), (std::vector<std::string>{"kept.psl", std::string(251, 'n') + ".psl", "real", "x.psl", "z.psl"}));
 }
 
 }  // namespace
