@@ -33,18 +33,62 @@ private:
     int fd_;
 };
 
+// The file a path names once its symbolic links are followed: a save
+// writes the file a link points at and leaves the link a link. A link to
+// nothing yet names the file it would point at.
+bool followLinks(std::string& path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return true;
+        std::string target(4096, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= target.size())
+            return false;
+        target.resize(static_cast<std::size_t>(n));
+        const std::size_t slash = path.rfind('/');
+        path = target.front() == '/' || slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
 }  // namespace
 
 std::string replaceFile(const std::string& path, std::string_view bytes)
 {
-    std::string temp = path + ".XXXXXX";
+    std::string target = path;
+    if (!followLinks(target))
+        return errorText(errno);
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // A file the operator may not write stays as it is, though its folder
+    // would let a new one take its place. The superuser passes every access
+    // check, so a file without any write permission counts as read-only too.
+    if (exists && !S_ISDIR(old.st_mode)) {
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return errorText(errno);
+        if ((old.st_mode & 0222) == 0)
+            return errorText(EACCES);
+    }
+    // A short name beside the target, so any name the system takes saves.
+    std::string temp = folderOf(target) + ".orla-XXXXXX";
     Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (fd.get() < 0)
         return errorText(errno);
-    // The new file gets the old one's permissions, or the usual ones for a new file.
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) {
+    // The new file gets the old one's permissions and owner (where allowed),
+    // or the usual permissions for a new file.
+    if (exists) {
         ::fchmod(fd.get(), old.st_mode & 07777);
+        // Only the superuser may give a file away; one's own file needs nothing.
+        [[maybe_unused]] const int given = ::fchown(fd.get(), old.st_uid, old.st_gid);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -68,7 +112,7 @@ std::string replaceFile(const std::string& path, std::string_view bytes)
         return fail(errno);
     if (!fd.close())
         return fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
+    if (::rename(temp.c_str(), target.c_str()) != 0)
         return fail(errno);
     return {};
 }

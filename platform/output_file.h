@@ -8,7 +8,10 @@
 namespace platform {
 
 // Writes bytes to a new file beside path, then renames it over path; a
-// failure leaves path as it was. Empty on success, else the reason.
+// failure leaves path as it was. A symbolic link is followed: the file it
+// points at is replaced and the link stays. An existing file that may not be
+// written, or has no write permission at all, is refused and left as it was.
+// Empty on success, else the reason.
 std::string replaceFile(const std::string& path, std::string_view bytes);
 
 // Creates an empty file; one that exists is left as it is. Empty on

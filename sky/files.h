@@ -33,8 +33,33 @@ ReadResult readWhole(const std::string& path, std::size_t maxBytes);
 // most maxLineBytes, cut where no UTF-8 character is split.
 std::vector<std::string> splitLines(std::string_view text, std::size_t maxLineBytes);
 
-// A list file read whole and split into lines; fails with a reason when it
-// cannot be read, is larger than kMaxListBytes or has more than kMaxListLines.
+// splitLines for a text that comes in pieces: the lines so far are appended
+// to `out` as each piece comes, and no more of a long line is held than is
+// kept, so memory follows the lines kept, not the text.
+class LineSplitter {
+public:
+    LineSplitter(std::size_t maxLineBytes, std::vector<std::string>& out) : max_(maxLineBytes), out_(out) {}
+    void feed(std::string_view piece);
+    // The last line, when it has no end.
+    void finish();
+
+private:
+    void take(std::string_view bytes);
+    void endLine();
+
+    std::size_t max_;
+    std::vector<std::string>& out_;
+    std::string head_;  // the first bytes, until it is known whether they are a byte-order mark
+    bool started_ = false;
+    bool afterCr_ = false;  // an LF next ends no line: it belongs to that CR
+    bool open_ = false;     // a line has begun since the last end
+    std::string line_;      // its bytes, at most a few past max_
+};
+
+// A list file read into lines; fails with a reason when it cannot be read,
+// is larger than kMaxListBytes or has more than kMaxListLines. The lines are
+// counted while the file is read, and the reading stops at the bound; on a
+// failure `lines` keeps what it held.
 ReadResult readListLines(const std::string& path, std::vector<std::string>& lines);
 
 // "Could not read <path>: <reason>", the one box a failed file shows.

@@ -8,6 +8,7 @@
 #include "forms/translate.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
+#include "sky/coords.h"
 #include "sky/files.h"
 #include "sky/planets.h"
 #include "sky/row_list.h"
@@ -159,10 +160,22 @@ void TF_list::Button1Click()
     if (row < 0)
         return;
     const sky::ObjectTexts t = sky::textsOf(ListBox1->item(row));
+    // A row without a place (a planet whose elements are missing) is no pick:
+    // taken as 0h/0d it would send the mount there.
+    const sky::CoordRead ra = sky::READ_GOTO_RA(t.ra);
+    const sky::CoordRead de = sky::READ_GOTO_DEC(t.dec);
+    if (!ra.angle || !de.angle) {
+        const bool raBad = !ra.angle;
+        platform::dialogs().message(kListTitle, "\"" + text::trimControl(t.name) + "\" is not added: its " +
+                                                    (raBad ? "right ascension \"" + t.ra + "\" " + ra.problem
+                                                           : "declination \"" + t.dec + "\" " + de.problem) +
+                                                    ".");
+        return;
+    }
     // The name as its column shows it, padding included.
     POINT->NAME = text::cutUtf8(sky::padRight(t.name, sky::kNameColumns), 255);
-    POINT->RA = HOURTOREAL(t.ra);
-    POINT->DE = DEGTOREAL(t.dec);
+    POINT->RA = *ra.angle;
+    POINT->DE = *de.angle;
     POINT->SRC = SRCLIST;
     done(QDialog::Accepted);
 }

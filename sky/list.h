@@ -2,7 +2,8 @@
 // The object list: the operator picks one sky object from the planets,
 // computed for the present moment, from a category of an object list file
 // (*.lst), or from the file's objects whose name holds a search text. Rows of
-// objects below the horizon can be hidden. The pick is handed back in POINT;
+// objects below the horizon can be hidden. The pick is handed back in POINT
+// (a row whose coordinates do not read as a place is refused with a box);
 // the preselect window's Add shows the window modally in select mode.
 //
 // The file is the one parameter Object_File names; as that is not a declared

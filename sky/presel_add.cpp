@@ -1,9 +1,9 @@
 #include "sky/presel_add.h"
 
-#include "core/angles.h"
 #include "forms/translate.h"
-#include "platform/form_activation.h"
 #include "forms/widgets.h"
+#include "platform/form_activation.h"
+#include "sky/coords.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -58,19 +58,19 @@ void TF_presel_add::FormActivate() { LANGUAGE::SETALL(this); }
 
 void TF_presel_add::Object_RAChange()
 {
-    colour(Object_RA, CHECK_FORMAT(textOf(Object_RA), kRaTemplate) ? fitColour() : misfitColour());
+    colour(Object_RA, sky::RA_ENTRY_FITS(textOf(Object_RA)) ? fitColour() : misfitColour());
 }
 
 void TF_presel_add::Object_DeclChange()
 {
-    colour(Object_Decl, CHECK_FORMAT(textOf(Object_Decl), kDeclTemplate) ? fitColour() : misfitColour());
+    colour(Object_Decl, sky::DEC_ENTRY_FITS(textOf(Object_Decl)) ? fitColour() : misfitColour());
 }
 
 void TF_presel_add::B_saveClick()
 {
     // The red edits are the only sign of what is wrong.
-    if (!Object_Name->text().isEmpty() && CHECK_FORMAT(textOf(Object_RA), kRaTemplate) &&
-        CHECK_FORMAT(textOf(Object_Decl), kDeclTemplate))
+    if (!Object_Name->text().isEmpty() && sky::RA_ENTRY_FITS(textOf(Object_RA)) &&
+        sky::DEC_ENTRY_FITS(textOf(Object_Decl)))
         done(QDialog::Accepted);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The entry dialog: one sky object typed in by name, right ascension and
 // declination. Each coordinate edit turns red while its text does not fit
-// its template; OK closes the dialog only when the name is not empty and
-// both coordinates fit. It keeps nothing but its three edits' texts, which
+// its template or lies past its bounds (24 hours, the poles); OK closes the
+// dialog only when the name is not empty and both coordinates fit. It keeps nothing but its three edits' texts, which
 // the preselect window fills before a showing and reads after an OK.
 
 #include <QDialog>
@@ -16,8 +16,6 @@ class TF_presel_add final : public QDialog {
 public:
     explicit TF_presel_add(QWidget* parent = nullptr);
 
-    static constexpr const char* kRaTemplate = "[23]h[59]m[59].[9]s";
-    static constexpr const char* kDeclTemplate = "[-][359]d[59]'[59].[9]\"";
     // The colours of a checked edit.
     static QColor fitColour();
     static QColor misfitColour();

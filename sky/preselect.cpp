@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
 #include "platform/output_file.h"
+#include "sky/coords.h"
 #include "sky/files.h"
 #include "sky/list.h"
 #include "sky/planets.h"
@@ -45,18 +46,18 @@ GotoRequest GOTO_REQUEST(const ObjectTexts& entry)
         g.ra = text::cutUtf8(entry.ra, 255);
         g.dec = text::cutUtf8(entry.dec, 255);
     }
-    const auto ra = READ_HOUR(g.ra);
-    const auto de = READ_DEG(g.dec);
-    if (!ra || !de) {
-        const bool raBad = !ra;
+    const CoordRead ra = READ_GOTO_RA(g.ra);
+    const CoordRead de = READ_GOTO_DEC(g.dec);
+    if (!ra.angle || !de.angle) {
+        const bool raBad = !ra.angle;
         g.problem = "\"" + g.name + "\" is not sent: its " + (raBad ? "right ascension" : "declination") + " \"" +
-                    (raBad ? g.ra : g.dec) + "\" cannot be read.";
+                    (raBad ? g.ra : g.dec) + "\" " + (raBad ? ra.problem : de.problem) + ".";
         return g;
     }
     g.point = std::make_shared<Tpoint_data>();
     g.point->NAME = g.name;
-    g.point->RA = *ra;
-    g.point->DE = *de;
+    g.point->RA = *ra.angle;
+    g.point->DE = *de.angle;
     g.point->SRC = SRCPRE;
     return g;
 }

@@ -30,7 +30,8 @@ namespace sky {
 // The go-to request of an entry: planets by name are computed for the
 // present moment, any other entry is sent at its own coordinates. No point
 // when a planet cannot be computed (the operator has been told) or when a
-// coordinate cannot be read (then `problem` says which, for the operator).
+// coordinate cannot be read or lies past its bounds (then `problem` says
+// which, for the operator).
 struct GotoRequest {
     std::string name, ra, dec;  // the texts the request was made from
     std::shared_ptr<Tpoint_data> point;

@@ -34,8 +34,10 @@ QString shown(const std::string& row)
 
 QFont rowFont() { return QFontDatabase::systemFont(QFontDatabase::FixedFont); }
 
-QListWidgetItem* makeRowItem(const ObjectTexts& texts)
+QListWidgetItem* makeRowItem(const ObjectTexts& given)
 {
+    // Every way into a list comes here: typed, picked and loaded entries.
+    const ObjectTexts texts = bounded(given);
     auto* item = new QListWidgetItem(shown(OBJECT_ROW(texts)));
     item->setData(kNameRole, bytes(texts.name));
     item->setData(kRaRole, bytes(texts.ra));

@@ -14,6 +14,7 @@ namespace sky {
 // A fixed-pitch font, so the rows' columns line up.
 QFont rowFont();
 
+// An item of the texts, each cut to kMaxTextBytes.
 QListWidgetItem* makeRowItem(const ObjectTexts& texts);
 ObjectTexts textsOf(const QListWidgetItem* item);
 void appendRow(QListWidget* list, const ObjectTexts& texts);

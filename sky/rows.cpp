@@ -1,11 +1,16 @@
 #include "sky/rows.h"
 
 #include "core/text.h"
+#include "sky/files.h"
 
 #include <algorithm>
 
 namespace sky {
 namespace {
+
+// The longest line a save writes: name, blank, right ascension, blank,
+// declination, CR LF.
+static_assert(3 * kMaxTextBytes + 4 <= skyfiles::kMaxListLineBytes);
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -73,7 +78,8 @@ std::vector<OBJ> PARSE_OBJECT_LIST(const std::vector<std::string>& lines)
         if (P == 0)
             P = static_cast<std::int32_t>(LN.size()) + 1;
         o.DEC = first(P);
-        objects.push_back(std::move(o));
+        const ObjectTexts t = bounded({o.NAME, o.RA, o.DEC});
+        objects.push_back({o.CAT, t.name, t.ra, t.dec});
     }
     return objects;
 }
@@ -93,20 +99,25 @@ ObjectTexts PARSE_PRESELECT_LINE(std::string_view line)
         words.emplace_back(line.substr(start, i - start));
     }
     words.resize(3);
-    return {underscoresToBlanks(words[0]), words[1], words[2]};
+    return bounded({underscoresToBlanks(words[0]), words[1], words[2]});
 }
 
 std::string PRESELECT_LINE(const ObjectTexts& entry)
 {
-    std::string name = text::trimControl(entry.name);
+    const auto oneLine = [](std::string s) {
+        std::replace_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        return s;
+    };
+    std::string name = text::trimControl(oneLine(entry.name));
     std::replace(name.begin(), name.end(), ' ', '_');
     // What the row shows after the name: the right ascension padded to its
     // column, then the declination; a right ascension that fills its column
     // keeps one blank after it, so the two do not run into one text.
-    std::string ra = padRight(entry.ra, kCoordColumns);
-    if (ra.size() == entry.ra.size() && !ra.empty())
+    const std::string raText = oneLine(entry.ra);
+    std::string ra = padRight(raText, kCoordColumns);
+    if (ra.size() == raText.size() && !ra.empty())
         ra += ' ';
-    return name + " " + text::trimControl(ra + entry.dec) + "\r\n";
+    return name + " " + text::trimControl(ra + oneLine(entry.dec)) + "\r\n";
 }
 
 std::string withoutBlanks(std::string_view s)
@@ -114,6 +125,14 @@ std::string withoutBlanks(std::string_view s)
     std::string r;
     std::copy_if(s.begin(), s.end(), std::back_inserter(r), [](char c) { return c != ' '; });
     return r;
+}
+
+ObjectTexts bounded(ObjectTexts t)
+{
+    for (std::string* s : {&t.name, &t.ra, &t.dec})
+        if (s->size() > kMaxTextBytes)
+            *s = text::cutUtf8(*s, kMaxTextBytes);
+    return t;
 }
 
 }  // namespace sky

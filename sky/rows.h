@@ -24,6 +24,11 @@ namespace sky {
 inline constexpr std::size_t kNameColumns = 50;
 inline constexpr std::size_t kCoordColumns = 15;
 
+// Longest text of an entry, in bytes: a longer name or coordinate is cut on
+// a UTF-8 boundary wherever it comes from, so every line a save writes fits
+// the line a load reads.
+inline constexpr std::size_t kMaxTextBytes = 255;
+
 // An entry's three texts as they were given; the row is only what is shown.
 struct ObjectTexts {
     std::string name, ra, dec;
@@ -52,10 +57,13 @@ std::vector<OBJ> PARSE_OBJECT_LIST(const std::vector<std::string>& lines);
 
 // One line of a preselect list file.
 ObjectTexts PARSE_PRESELECT_LINE(std::string_view line);
-// The file's line of an entry, CR LF included.
+// The file's line of an entry, CR LF included; a line break inside a text is
+// written as a blank, so the entry stays one line.
 std::string PRESELECT_LINE(const ObjectTexts& entry);
 
 // Every blank (space) removed.
 std::string withoutBlanks(std::string_view s);
+// Each text cut to kMaxTextBytes.
+ObjectTexts bounded(ObjectTexts t);
 
 }  // namespace sky

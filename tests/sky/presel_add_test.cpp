@@ -46,7 +46,10 @@ TEST_F(EntryDialog, CoordinateEditsAreRedWhileTheirTextDoesNotFit)
         }
     }
     for (const Case& c : {Case{"-45d30'15.5\"", true}, Case{"-    5d07'07.2\"", true}, Case{"   23d03'44.7\"", true},
-                          Case{"45d30'15.5", false}, Case{"360d00'00.0\"", false}, Case{"", false}}) {
+                          Case{"45d30'15.5", false}, Case{"360d00'00.0\"", false}, Case{"", false},
+                          // Past a pole is no declination, though its template allows 359 degrees.
+                          Case{"-90d00'00.0\"", true}, Case{"90d00'00.0\"", true}, Case{"-120d00'00.0\"", false},
+                          Case{"90d00'00.1\"", false}, Case{"-  91d00'00.0\"", false}, Case{"90d01'00.0\"", false}}) {
         dialog.Object_Decl->setText(c.text);
         EXPECT_EQ(red(dialog.Object_Decl), !c.fits) << c.text;
     }
@@ -67,6 +70,7 @@ TEST_F(EntryDialog, OkClosesOnlyWithANameAndTwoFittingCoordinates)
                           Case{"   ", "0h42m44.3s", "41d16'09.0\"", QDialog::Accepted},
                           Case{"", "0h42m44.3s", "41d16'09.0\"", QDialog::Rejected},
                           Case{"M 31", "0h42m44.3", "41d16'09.0\"", QDialog::Rejected},
+                          Case{"M 31", "0h42m44.3s", "-120d00'00.0\"", QDialog::Rejected},
                           Case{"M 31", "0h42m44.3s", "41d16'09.0", QDialog::Rejected}}) {
         const int result = run([&] {
             dialog.Object_Name->setText(c.name);

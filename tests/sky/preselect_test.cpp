@@ -2,6 +2,7 @@
 
 #include "core/angles.h"
 #include "core/system_init.h"
+#include "core/text.h"
 #include "platform/form_activation.h"
 #include "sky/list.h"
 #include "sky/planets.h"
@@ -256,6 +257,41 @@ TEST_F(Preselect, AnEntryWhoseCoordinatesCannotBeReadIsNotSent)
     ASSERT_EQ(sent().size(), 1u);
 }
 
+TEST_F(Preselect, AnEntryPastThePolesOrTwentyFourHoursIsNotSent)
+{
+    struct Case {
+        ObjectTexts entry;
+        const char* box;  // empty: sent
+    };
+    const Case cases[] = {
+        {{"Past the pole", "5h00m00.0s", "-120d00'00.0\""},
+         "\"Past the pole\" is not sent: its declination \"-120d00'00.0\"\" lies outside -90 to +90 degrees."},
+        {{"Just past", "5h00m00.0s", "90d00'00.1\""},
+         "\"Just past\" is not sent: its declination \"90d00'00.1\"\" lies outside -90 to +90 degrees."},
+        {{"A day", "24h00m00.0s", "5d00'00.0\""},
+         "\"A day\" is not sent: its right ascension \"24h00m00.0s\" lies outside 0 to 24 hours."},
+        {{"Before zero", "-0h00m01.0s", "5d00'00.0\""},
+         "\"Before zero\" is not sent: its right ascension \"-0h00m01.0s\" lies outside 0 to 24 hours."},
+        {{"South pole", "23h59m59.9s", "-90d00'00.0\""}, ""},
+        {{"North pole", "0h00m00.0s", "90d00'00.0\""}, ""},
+    };
+    for (const Case& c : cases) {
+        preselect.ListBox1->clear();
+        add({c.entry});
+        dialogs.clear();
+        preselect.SENDGOTO();
+        const auto s = sent();
+        if (std::string(c.box).empty()) {
+            EXPECT_EQ(s.size(), 1u) << c.entry.name;
+            EXPECT_TRUE(dialogs.shown().empty());
+            continue;
+        }
+        EXPECT_TRUE(s.empty()) << c.entry.name;
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(dialogs.shown()[0].text, c.box);
+    }
+}
+
 TEST_F(Preselect, SaveWritesEachEntryAndLoadReadsThemBack)
 {
     add({kM31, {"North America", "20h58m47.0s", "44d19'48.0\""}, kAchernar});
@@ -285,6 +321,56 @@ TEST_F(Preselect, SaveWritesEachEntryAndLoadReadsThemBack)
     dialogs.chooseFile(std::nullopt);
     preselect.Save1Click();
     EXPECT_EQ(dialogs.saveRequests()[2].proposedName, path);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(Preselect, LongNamesAreCutFromEverySourceAndEverySavedListLoadsBackWhole)
+{
+    std::string longName;  // about 1000 bytes of two-byte characters and blanks
+    while (longName.size() < 1000)
+        longName += "N\xC3\xA9" "buleuse ";
+    const std::string cut = text::cutUtf8(longName, 255);
+    ASSERT_EQ(cut.size(), 254u);  // not through the middle of a character
+    // Loaded.
+    std::string fileName = longName;
+    std::replace(fileName.begin(), fileName.end(), ' ', '_');
+    dialogs.chooseFile(dir.write("long.psl", fileName + " 4h00m00.0s 5d00'00.0\"\r\n"));
+    preselect.SELECT_FILE();
+    // Typed, with a right ascension carrying a long tail after its "s".
+    inModal(entry, [&] {
+        type({longName, "1h00m00.0s" + std::string(900, 'x'), "2d00'00.0\""});
+        entry.B_save->click();
+    });
+    preselect.ManualAdd1Click();
+    // Picked, with a line break inside.
+    preselect.show();
+    auto picked = std::make_shared<Tpoint_data>();
+    picked->SRC = SRCLIST;
+    picked->NAME = "two\r\nlines " + longName;
+    picked->RA = HOURTOREAL("3h00m00.0s");
+    preselect.ONPOINT(picked);
+    add({{"two\nlines", "1h\n00m00.0s", "2d00'00.0\""}});
+    const auto before = entries();
+    ASSERT_EQ(before.size(), 4u);
+    EXPECT_EQ(before[0], (ObjectTexts{cut, "4h00m00.0s", "5d00'00.0\""}));
+    EXPECT_EQ(before[1].name, cut);
+    EXPECT_EQ(before[1].ra, "1h00m00.0s" + std::string(255 - 10, 'x'));
+    EXPECT_EQ(before[2].name, text::cutUtf8("two\r\nlines " + longName, 255));
+    // Every entry saved comes back from the file, one for one.
+    const std::string path = dir.path() + "back.psl";
+    dialogs.chooseFile(path);
+    preselect.Save1Click();
+    dialogs.chooseFile(path);
+    preselect.SELECT_FILE();
+    auto expected = before;  // apart from blanks at their ends, which a save drops
+    for (ObjectTexts& e : expected)
+        for (std::string* t : {&e.name, &e.ra, &e.dec}) {
+            std::replace_if(t->begin(), t->end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+            *t = text::trimControl(*t);
+        }
+    // A line break inside a coordinate moves the rest on, as a blank does.
+    expected[3] = {"two lines", "1h", "00m00.0s"};
+    EXPECT_EQ(entries(), expected);
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
@@ -330,8 +416,14 @@ TEST_F(Preselect, FileFailuresKeepTheListAndTheOldFile)
     preselect.SELECT_FILE();
     dialogs.chooseFile(folder);
     preselect.Save1Click();
+    const std::string readOnly = dir.write("read-only.psl", "kept\r\n");
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    dialogs.chooseFile(readOnly);
+    preselect.Save1Click();
+    EXPECT_EQ(testing_support::readFile(readOnly), "kept\r\n");
     const auto boxes = dialogs.shown();
-    ASSERT_EQ(boxes.size(), 3u);
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ(boxes[3].text, "Could not write " + readOnly + ": Permission denied. The file was left as it was.");
     EXPECT_EQ(boxes[0].text, "Could not read " + folder + ": it is a folder.");
     EXPECT_EQ(boxes[1].text.rfind("Could not create " + dir.path() + "no/such/folder/x.psl: ", 0), 0u);
     EXPECT_EQ(boxes[2].text, "Could not write " + folder + ": Is a directory. The file was left as it was.");
@@ -360,6 +452,23 @@ TEST_F(Preselect, AddTakesThePickOfTheObjectListInSelectMode)
     preselect.ADDITEM();
     EXPECT_EQ(entries().size(), 1u);
     EXPECT_FALSE(list.SELECT_FUNCTION);
+}
+
+TEST_F(Preselect, APickWithoutCoordinatesAddsNothingAndSaysWhichObject)
+{
+    ::unlink(elementsPath().c_str());  // the planet rows after the Sun have no texts
+    bool stillOpen = false;
+    inModal(list, [&] {
+        sky::selectIndex(list.ListBox1, 8);
+        list.Button1->click();
+        stillOpen = list.isVisible();
+    });
+    preselect.ADDITEM();
+    EXPECT_TRUE(stillOpen);  // the operator may pick another
+    EXPECT_TRUE(entries().empty());
+    EXPECT_EQ(list.POINT->SRC, SRCTCP);  // no pick was made
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().back().text, "\"Pluto\" is not added: its right ascension \"\" cannot be read.");
 }
 
 TEST_F(Preselect, TypedEntriesAreAddedAndEditedAsTyped)
