@@ -1,6 +1,7 @@
 #include "setup/encoder_setup.h"
 
 #include "board/control.h"
+#include "forms/widgets.h"
 #include "platform/dialogs.h"
 
 #include <QLabel>
@@ -12,20 +13,12 @@ namespace {
 constexpr const char* kEncoderPpr = "Encoder ppr";
 constexpr const char* kWaitForSync = "Wait for sync";
 
-QLabel* label(QWidget* parent, const char* name, const char* text, QRect where)
-{
-    auto* l = new QLabel(QString::fromLatin1(text), parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(where);
-    return l;
-}
+using forms::label;
 
 QLineEdit* pulsesEdit(QWidget* parent, const char* name, QRect where)
 {
-    auto* e = new QLineEdit(QStringLiteral("2048"), parent);
-    e->setObjectName(QString::fromLatin1(name));
+    auto* e = forms::placed(new QLineEdit(QStringLiteral("2048"), parent), name, where);
     e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    e->setGeometry(where);
     return e;
 }
 

@@ -2,10 +2,11 @@
 
 #include "core/language.h"
 #include "core/system_init.h"
+#include "forms/size.h"
 #include "forms/translate.h"
+#include "forms/widgets.h"
 #include "platform/form_activation.h"
 #include "setup/mount_sketch.h"
-#include "forms/size.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -54,10 +55,7 @@ namespace {
 template <class W>
 W* component(QWidget* form, const char* name, int left, int top, int width, int height)
 {
-    auto* w = new W(form);
-    w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(left, top, width, height);
-    return w;
+    return forms::placed(new W(form), name, QRect(left, top, width, height));
 }
 
 QLabel* label(QWidget* form, const char* name, const char* text, int left, int top, int width, int height)

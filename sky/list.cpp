@@ -45,10 +45,7 @@ constexpr const char* kListTitle = "Object list";
 using forms::named;
 using forms::placed;
 
-QPushButton* button(QWidget* parent, const char* name, const char* text, QRect where)
-{
-    return placed(new QPushButton(QString::fromLatin1(text), parent), name, where);
-}
+using forms::button;
 
 }  // namespace
 

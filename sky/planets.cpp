@@ -23,7 +23,14 @@ constexpr double kObliquity = 23.439281;
 constexpr double kKeplerTolerance = 1e-8;
 constexpr int kKeplerSteps = 50;
 constexpr const char* kProblemTitle = "Planet position";
-constexpr const char* kPlanetDefaults = "Sun;Mercury;Venus;Mars;Jupiter;Saturn;Uranus;Neptune;Pluto";
+// The rows' names where the language file gives none: the file's own.
+std::string defaultRowNames()
+{
+    std::string names;
+    for (const char* n : PLANET_NAMES)
+        names.append(names.empty() ? "" : ";").append(n);
+    return names;
+}
 
 bool isBlank(char c) { return c == ' '; }
 
@@ -277,13 +284,13 @@ TP_LIST PLANET_LIST()
 {
     TP_LIST list;
     const double DN = DAY_NUMBER_NOW();
-    // The Sun is the Earth's record seen from the Earth.
-    static constexpr std::array<const char*, 9> kRows = {"Earth",   "Mercury", "Venus",   "Mars", "Jupiter",
-                                                         "Saturn", "Uranus",  "Neptune", "Pluto"};
-    for (std::size_t k = 0; k < kRows.size(); ++k)
-        if (!CALC_PLANET(kRows[k], DN, list[k][1], list[k][2]))
+    for (std::size_t k = 0; k < PLANET_NAMES.size(); ++k) {
+        // The Sun is the Earth's record seen from the Earth.
+        const char* body = k == 0 ? "Earth" : PLANET_NAMES[k];
+        if (!CALC_PLANET(body, DN, list[k][1], list[k][2]))
             break;  // one box is enough; the rows after it stay empty
-    std::string names = kPlanetDefaults;
+    }
+    std::string names = defaultRowNames();
     LANGUAGE::SETSTRING("planets", "planets", names);
     std::array<std::string, 11> parts;
     LANGUAGE::SPLITSTR(parts, names);

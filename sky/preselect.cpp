@@ -3,7 +3,9 @@
 #include "core/angles.h"
 #include "core/system_init.h"
 #include "core/text.h"
+#include "forms/size.h"
 #include "forms/translate.h"
+#include "forms/widgets.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
 #include "platform/output_file.h"
@@ -13,8 +15,6 @@
 #include "sky/planets.h"
 #include "sky/presel_add.h"
 #include "sky/row_list.h"
-#include "forms/widgets.h"
-#include "forms/size.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -83,8 +83,6 @@ using forms::item;
 using forms::named;
 using forms::placed;
 using forms::submenu;
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -189,9 +187,9 @@ void TF_preselect::setDialogTexts(const sky::ObjectTexts& texts)
 {
     if (!entryDialog_)
         return;
-    entryDialog_->Object_Name->setText(q(texts.name));
-    entryDialog_->Object_RA->setText(q(texts.ra));
-    entryDialog_->Object_Decl->setText(q(texts.dec));
+    entryDialog_->Object_Name->setText(forms::qstr(texts.name));
+    entryDialog_->Object_RA->setText(forms::qstr(texts.ra));
+    entryDialog_->Object_Decl->setText(forms::qstr(texts.dec));
 }
 
 sky::ObjectTexts TF_preselect::dialogTexts() const

@@ -2,9 +2,10 @@
 
 #include "core/system_init.h"
 #include "core/utils.h"
+#include "forms/image_widget.h"
+#include "forms/widgets.h"
 #include "platform/desktop.h"
 #include "platform/form_activation.h"
-#include "forms/image_widget.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -19,13 +20,7 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr const char* kReadme = "README.md";
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, QRect where)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(where);
-    return l;
-}
+using forms::label;
 
 }  // namespace
 

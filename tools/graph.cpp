@@ -1,9 +1,10 @@
 #include "tools/graph.h"
 
 #include "board/hal.h"
+#include "forms/image_widget.h"
+#include "forms/widgets.h"
 #include "platform/form_activation.h"
 #include "platform/timer_grid.h"
-#include "forms/image_widget.h"
 
 #include <QAction>
 #include <QEvent>
@@ -23,21 +24,14 @@ constexpr int kHeight = 256;
 constexpr int kTickMs = 100;
 constexpr int kShape = 12;
 
+using forms::submenu;
+
+// Every entry of the graph's menus shows whether it is in force.
 QAction* item(QMenu* menu, const char* name, const char* caption)
 {
-    QAction* a = menu->addAction(QString::fromLatin1(caption));
-    a->setObjectName(QString::fromLatin1(name));
+    QAction* a = forms::item(menu, name, caption);
     a->setCheckable(true);
     return a;
-}
-
-QMenu* submenu(QMenuBar* bar, const char* name, const char* caption)
-{
-    auto* m = new QMenu(QString::fromLatin1(caption), bar);
-    m->setObjectName(QString::fromLatin1(name));
-    m->menuAction()->setObjectName(QString::fromLatin1(name));
-    bar->addMenu(m);
-    return m;
 }
 
 QPixmap swatch(const QColor& colour)

@@ -1,6 +1,7 @@
 #include "tools/iocontrol.h"
 
 #include "core/system_init.h"
+#include "forms/widgets.h"
 #include "platform/dialogs.h"
 
 #include <QEvent>
@@ -16,8 +17,6 @@ namespace {
 constexpr int kStoredWidth = 320;
 constexpr int kStoredHeight = 240;
 constexpr const char* kFileName = "ioconfig.txt";
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QRect place(const ioconfig::Rect& r) { return {r.left, r.top, r.width, r.height}; }
 
@@ -66,7 +65,7 @@ void TIO_Control::FormCreate(const std::string& file)
     const ioconfig::Plan plan = ioconfig::readFile(file);
     std::vector<QWidget*> areas;
     for (const ioconfig::Group& g : plan.groups) {
-        auto* box = new QGroupBox(q(g.caption), this);
+        auto* box = new QGroupBox(forms::qstr(g.caption), this);
         box->setGeometry(place(g.place));
         auto* area = new QWidget(box);
         new GroupArea(box, area);
@@ -87,11 +86,11 @@ void TIO_Control::FormCreate(const std::string& file)
 TIO_Control::TITEM TIO_Control::GENITEM(QWidget* group, const ioconfig::Row& row)
 {
     TITEM item;
-    item.LAB = new QLabel(q(row.label), group);
+    item.LAB = new QLabel(forms::qstr(row.label), group);
     item.LAB->setGeometry(place(row.labelPlace));
     switch (row.kind) {
     case ioconfig::Kind::Button:
-        item.BUTTON = new QPushButton(q(row.data), group);
+        item.BUTTON = new QPushButton(forms::qstr(row.data), group);
         item.BUTTON->setGeometry(place(row.control));
         item.BUTTON->installEventFilter(this);
         break;
@@ -110,7 +109,7 @@ TIO_Control::TITEM TIO_Control::GENITEM(QWidget* group, const ioconfig::Row& row
 
 void TIO_Control::TOGGLETEXT(QAbstractButton* toggle, const std::string& textList)
 {
-    toggle->setText(q(ioconfig::toggleText(textList, toggle->isChecked())));
+    toggle->setText(forms::qstr(ioconfig::toggleText(textList, toggle->isChecked())));
 }
 
 std::optional<std::int32_t> TIO_Control::bitsOf(const TITEM& item)

@@ -3,6 +3,7 @@
 #include "core/system_init.h"
 #include "core/text.h"
 #include "forms/translate.h"
+#include "forms/widgets.h"
 #include "platform/form_activation.h"
 #include "tools/param_rows.h"
 
@@ -23,13 +24,9 @@ constexpr int kBoxHeight = 200;
 constexpr int kRowHeight = 20;
 constexpr int kUnitWidth = 80;
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
 QPushButton* button(QWidget* parent, const char* name, QRect where)
 {
-    auto* b = new QPushButton(QString::fromLatin1(name), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(where);
+    QPushButton* b = forms::button(parent, name, QString::fromLatin1(name), where);
     b->setAutoDefault(false);
     return b;
 }
@@ -82,7 +79,7 @@ void Tparam_view::FormActivate()
         const QSignalBlocker quiet(TabControl1);
         for (const std::string& section : SECTION_LIST)
             if (!section.empty())
-                TabControl1->addTab(q(section));
+                TabControl1->addTab(forms::qstr(section));
         TabControl1->setCurrentIndex(TabControl1->count() > 0 ? 0 : -1);
         FORM_FILLED = true;
     }
@@ -135,19 +132,19 @@ Tparam_view::FORM_PARAM_T Tparam_view::VIEW_PARAM_ADD(const std::string& NAME, c
         row.CMB->setGeometry(input);
         const std::vector<std::string> items = param_rows::choiceItems(POS_VAL);
         for (const std::string& item : items)
-            row.CMB->addItem(q(item));
+            row.CMB->addItem(forms::qstr(item));
         row.CMB->setCurrentIndex(param_rows::selectedItem(items, VALUE));
         if (row.CMB->currentIndex() < 0)
             row.CMB->setEditText(QString());
         row.CBOX = true;
     } else {
         row.EDT->setGeometry(input);
-        row.EDT->setText(q(VALUE));
+        row.EDT->setText(forms::qstr(VALUE));
         row.CBOX = false;
     }
-    row.LAB = new QLabel(q(NAME), rows_);
+    row.LAB = new QLabel(forms::qstr(NAME), rows_);
     row.LAB->setGeometry(LEFT, TOP, param_rows::PARAM_LABEL_WIDTH, kRowHeight);
-    row.UNT = new QLabel(q(UNITS), rows_);
+    row.UNT = new QLabel(forms::qstr(UNITS), rows_);
     row.UNT->setGeometry(LEFT + param_rows::PARAM_LABEL_WIDTH + param_rows::PARAM_EDIT_WIDTH + 10, TOP, kUnitWidth,
                          kRowHeight);
     row.LAB->raise();
@@ -169,7 +166,7 @@ void Tparam_view::FORM_UPDATE()
             if (row.CMB->currentIndex() < 0)
                 row.CMB->setEditText(QString());
         } else {
-            row.EDT->setText(q(p->VALUE));
+            row.EDT->setText(forms::qstr(p->VALUE));
         }
         row.SHOWN = rowText(row);
     }

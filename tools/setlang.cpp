@@ -4,6 +4,7 @@
 #include "core/params.h"
 #include "core/system_init.h"
 #include "forms/translate.h"
+#include "forms/widgets.h"
 #include "platform/form_activation.h"
 #include "tools/language_files.h"
 
@@ -12,8 +13,6 @@
 #include <QPushButton>
 
 namespace {
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -60,7 +59,7 @@ void TF_Language::FormActivate()
         std::string display = code;
         LANGUAGE::SETSTRING("Main_View", code, display);
         LANGLIST.push_back(code);
-        ComboBox1->addItem(q(display));
+        ComboBox1->addItem(forms::qstr(display));
         // Letter case counts here.
         if (code == current)
             selected = ComboBox1->count() - 1;

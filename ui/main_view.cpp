@@ -3,12 +3,16 @@
 #include "board/control.h"
 #include "board/hal.h"
 #include "core/angles.h"
-#include "forms/display.h"
 #include "core/language.h"
 #include "core/params.h"
 #include "core/system_init.h"
-#include "forms/translate.h"
 #include "core/utils.h"
+#include "forms/display.h"
+#include "forms/image_widget.h"
+#include "forms/size.h"
+#include "forms/sound.h"
+#include "forms/translate.h"
+#include "forms/widgets.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
@@ -16,9 +20,6 @@
 #include "setup/encoder_setup.h"
 #include "setup/setup_flow.h"
 #include "setup/wizard_link.h"
-#include "forms/image_widget.h"
-#include "forms/size.h"
-#include "forms/sound.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -50,35 +51,16 @@ constexpr int kTimerMs = 10;
 constexpr int kWidth = 440;
 constexpr int kHeight = 330;
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+using forms::named;
 
-template <class W>
-W* named(W* w, const char* name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QAction* item(QMenu* menu, const char* name)
-{
-    QAction* a = menu->addAction(QString::fromLatin1(name));
-    a->setObjectName(QString::fromLatin1(name));
-    return a;
-}
-
-QMenu* submenu(QMenuBar* bar, const char* name)
-{
-    QMenu* m = named(new QMenu(QString::fromLatin1(name), bar), name);
-    bar->addMenu(m);
-    m->menuAction()->setObjectName(QString::fromLatin1(name));
-    return m;
-}
+// Captions are the design names until the language file gives them.
+QAction* item(QMenu* menu, const char* name) { return forms::item(menu, name, name); }
+QMenu* submenu(QMenuBar* bar, const char* name) { return forms::submenu(bar, name, name); }
 
 QLabel* label(QWidget* parent, const char* name, const char* text, QRect where,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
-    QLabel* l = named(new QLabel(QString::fromLatin1(text), parent), name);
-    l->setGeometry(where);
+    QLabel* l = forms::label(parent, name, QString::fromLatin1(text), where);
     l->setAlignment(align);
     return l;
 }
@@ -109,13 +91,6 @@ TImage* lamp(QWidget* parent, const char* name, const QColor& colour, QRect wher
     i->setPixmap(lampPixmap(colour, where.width()));
     i->setGeometry(where);
     return i;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const char* text, QRect where)
-{
-    QPushButton* b = named(new QPushButton(QString::fromLatin1(text), parent), name);
-    b->setGeometry(where);
-    return b;
 }
 
 QLineEdit* angleEdit(QWidget* parent, const char* name, const char* text, QRect where)
@@ -275,11 +250,11 @@ void TMain_View::buildComponents()
 
     // Commands.
     const int by = cy + 106;
-    B_Init = button(this, "B_Init", "Init", {8, by, 80, 28});
-    B_Align = button(this, "B_Align", "Align", {94, by, 80, 28});
-    B_Gear = button(this, "B_Gear", "Gear", {180, by, 80, 28});
-    B_save = button(this, "B_save", "Save", {266, by, 80, 28});
-    Button1 = button(this, "Button1", "Comp", {352, by, 80, 28});
+    B_Init = forms::button(this, "B_Init", "Init", {8, by, 80, 28});
+    B_Align = forms::button(this, "B_Align", "Align", {94, by, 80, 28});
+    B_Gear = forms::button(this, "B_Gear", "Gear", {180, by, 80, 28});
+    B_save = forms::button(this, "B_save", "Save", {266, by, 80, 28});
+    Button1 = forms::button(this, "Button1", "Comp", {352, by, 80, 28});
     for (QPushButton* b : {B_Align, B_Gear, B_save})
         b->setEnabled(false);
     for (QPushButton* b : {B_Init, B_Align, B_Gear, B_save})
@@ -364,7 +339,7 @@ void TMain_View::FormActivate()
     if (!SETUP_DONE) {
         CONTROL::INIT();
         SETPRIORITYLEVEL(static_cast<std::uint8_t>(GET_IPARAM("Run_Priority") & 0xFF));
-        Version->setText(q("Version " + GET_FILE_INFO("") + " by Loridan"));
+        Version->setText(forms::qstr("Version " + GET_FILE_INFO("") + " by Loridan"));
         SETUP_DONE = true;
         if (deviceWindow_)
             placeBesideMe(deviceWindow_, kDeviceWindowGap);
@@ -433,9 +408,9 @@ bool TMain_View::eventFilter(QObject* watched, QEvent* event)
 
 // --- Messages ------------------------------------------------------------------
 
-void TMain_View::ONCHANGERA(std::int64_t tenths) { tele_RA->setText(q(REALTOHOUR(static_cast<double>(tenths) / 10.0))); }
+void TMain_View::ONCHANGERA(std::int64_t tenths) { tele_RA->setText(forms::qstr(REALTOHOUR(static_cast<double>(tenths) / 10.0))); }
 
-void TMain_View::ONCHANGEDE(std::int64_t tenths) { tele_dec->setText(q(REALTODEG(static_cast<double>(tenths) / 10.0))); }
+void TMain_View::ONCHANGEDE(std::int64_t tenths) { tele_dec->setText(forms::qstr(REALTODEG(static_cast<double>(tenths) / 10.0))); }
 
 void TMain_View::ONCHANGETCP(std::int64_t on)
 {
@@ -477,8 +452,8 @@ void TMain_View::ONCALIBRATE(std::int64_t param)
 void TMain_View::FILLCONFIG()
 {
     const setup_flow::BoardConfig c = setup_flow::boardConfig();
-    edt_RA_gear->setText(q(c.raGear));
-    edt_DE_gear->setText(q(c.deGear));
+    edt_RA_gear->setText(forms::qstr(c.raGear));
+    edt_DE_gear->setText(forms::qstr(c.deGear));
     chk_ra_mot_ccw->setChecked(c.raMotCcw);
     chk_ra_enc_ccw->setChecked(c.raEncCcw);
     chk_de_mot_ccw->setChecked(c.deMotCcw);
@@ -570,9 +545,9 @@ void TMain_View::siderialTimer()
         chk_de_mot_ccw->setChecked(run->deMotCcw);
         chk_de_enc_ccw->setChecked(run->deEncCcw);
         if (run->raGear)
-            edt_RA_gear->setText(q(*run->raGear));
+            edt_RA_gear->setText(forms::qstr(*run->raGear));
         if (run->deGear)
-            edt_DE_gear->setText(q(*run->deGear));
+            edt_DE_gear->setText(forms::qstr(*run->deGear));
         setStatus(setup_flow::kSetupDone);
         if (run->saveAllowed)
             B_save->setEnabled(true);
@@ -646,4 +621,4 @@ void TMain_View::placeBesideMe(QWidget* window, int gap)
     window->move(x() + frameGeometry().width() + gap, y());
 }
 
-void TMain_View::setStatus(const std::string& text) { L_Object->setText(q(text)); }
+void TMain_View::setStatus(const std::string& text) { L_Object->setText(forms::qstr(text)); }
