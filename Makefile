@@ -29,10 +29,14 @@ test-sanitize: deps
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threaded
 
 # Pictures of the main window, the pad, the device window and the sky windows,
-# as an operator sees them, under a virtual display: build/screenshots/*.png
+# as an operator sees them, under a virtual display, then those the tests
+# take of the set-up with a simulated board, the graph with slewing axes and
+# the output panel: build/screenshots/*.png
 screenshots: build
 	xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS=$(CURDIR)/$(BUILD)/screenshots \
 		$(BUILD)/bin/orla_setup
+	ORLA_SCREENSHOTS=$(CURDIR)/$(BUILD)/screenshots ctest --test-dir $(BUILD) --output-on-failure \
+		-R '^(ui_main_view_tests|setup_tests|tools_tests)$$'
 
 # Every reader of outside input under libFuzzer (clang), each for FUZZ_SECONDS,
 # side by side; one summary line per target.

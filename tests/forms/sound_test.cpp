@@ -140,11 +140,25 @@ TEST_F(SoundTest, UnreadableFileIsShownAndLeavesTheEntrySilent)
     }
 }
 
-int soundFilesInTemp()
-{
-    return static_cast<int>(
-        QDir(QDir::tempPath()).entryList({QStringLiteral("orla_sound_*.wav")}, QDir::Files).size());
-}
+// The player's files go to the temporary folder, here one of the test's
+// own, so other programs' files there do not count.
+class OwnTempFolder {
+public:
+    OwnTempFolder() : before_(qgetenv("TMPDIR")) { qputenv("TMPDIR", QByteArray::fromStdString(dir_.path())); }
+    ~OwnTempFolder() { qputenv("TMPDIR", before_); }
+    OwnTempFolder(const OwnTempFolder&) = delete;
+    OwnTempFolder& operator=(const OwnTempFolder&) = delete;
+    int soundFiles() const
+    {
+        return static_cast<int>(QDir(QString::fromStdString(dir_.path()))
+                                    .entryList({QStringLiteral("orla_sound_*.wav")}, QDir::Files)
+                                    .size());
+    }
+
+private:
+    TempDir dir_;
+    QByteArray before_;
+};
 
 // The real player, offscreen and usually without an audio device: it must
 // take images, replace and stop them without blocking, write each distinct
@@ -152,7 +166,7 @@ int soundFilesInTemp()
 TEST(QtSoundPlayer, PlaysReplacesAndStopsWithoutBlockingAndCleansUp)
 {
     const std::string a = wav(800, 'a'), b = wav(800, 'b');
-    const int before = soundFilesInTemp();
+    const OwnTempFolder temp;
     QElapsedTimer clock;
     clock.start();
     {
@@ -165,10 +179,10 @@ TEST(QtSoundPlayer, PlaysReplacesAndStopsWithoutBlockingAndCleansUp)
         QCoreApplication::processEvents();
         qt->play({});
         QCoreApplication::processEvents();
-        EXPECT_EQ(soundFilesInTemp(), before + 3);
+        EXPECT_EQ(temp.soundFiles(), 3);
     }
     EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(soundFilesInTemp(), before);
+    EXPECT_EQ(temp.soundFiles(), 0);
 }
 
 TEST(SoundPlayerService, ReplacementIsInForceWhileItLives)

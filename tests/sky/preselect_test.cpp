@@ -10,6 +10,7 @@
 #include "sky/row_list.h"
 #include "tests/sky/sky_stand.h"
 #include "tests/support/bus_recorder.h"
+#include "tests/support/modal.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -76,16 +77,6 @@ protected:
                 out.push_back(*m.point);
         control.received.clear();
         return out;
-    }
-    // Shows `d` modally and runs `act` in it; what `act` leaves open is cancelled.
-    static void inModal(QDialog& d, const std::function<void()>& act)
-    {
-        QTimer::singleShot(0, &d, [&d, act] {
-            settle();  // the showing's activation first
-            act();
-            if (d.isVisible())
-                d.reject();
-        });
     }
     void type(const ObjectTexts& t)
     {
@@ -337,7 +328,7 @@ TEST_F(Preselect, LongNamesAreCutFromEverySourceAndEverySavedListLoadsBackWhole)
     dialogs.chooseFile(dir.write("long.psl", fileName + " 4h00m00.0s 5d00'00.0\"\r\n"));
     preselect.SELECT_FILE();
     // Typed, with a right ascension carrying a long tail after its "s".
-    inModal(entry, [&] {
+    testing_support::inModal(entry, [&] {
         type({longName, "1h00m00.0s" + std::string(900, 'x'), "2d00'00.0\""});
         entry.B_save->click();
     });
@@ -433,7 +424,7 @@ TEST_F(Preselect, FileFailuresKeepTheListAndTheOldFile)
 TEST_F(Preselect, AddTakesThePickOfTheObjectListInSelectMode)
 {
     bool selectMode = false;
-    inModal(list, [&] {
+    testing_support::inModal(list, [&] {
         selectMode = list.SELECT_FUNCTION;
         sky::selectIndex(list.ListBox1, 3);  // Mars
         list.Button1->click();
@@ -448,7 +439,7 @@ TEST_F(Preselect, AddTakesThePickOfTheObjectListInSelectMode)
     EXPECT_EQ(added.ra, planets[3][1]);
     EXPECT_EQ(added.dec, sky::withoutBlanks(planets[3][2]));
     // Cancel adds nothing.
-    inModal(list, [&] { list.Button2->click(); });
+    testing_support::inModal(list, [&] { list.Button2->click(); });
     preselect.ADDITEM();
     EXPECT_EQ(entries().size(), 1u);
     EXPECT_FALSE(list.SELECT_FUNCTION);
@@ -458,7 +449,7 @@ TEST_F(Preselect, APickWithoutCoordinatesAddsNothingAndSaysWhichObject)
 {
     ::unlink(elementsPath().c_str());  // the planet rows after the Sun have no texts
     bool stillOpen = false;
-    inModal(list, [&] {
+    testing_support::inModal(list, [&] {
         sky::selectIndex(list.ListBox1, 8);
         list.Button1->click();
         stillOpen = list.isVisible();
@@ -473,7 +464,7 @@ TEST_F(Preselect, APickWithoutCoordinatesAddsNothingAndSaysWhichObject)
 
 TEST_F(Preselect, TypedEntriesAreAddedAndEditedAsTyped)
 {
-    inModal(entry, [&] {
+    testing_support::inModal(entry, [&] {
         type({"Blank  inside", "5h 00m00.0s", "-  5d00'00.0\""});
         entry.B_save->click();
     });
@@ -483,7 +474,7 @@ TEST_F(Preselect, TypedEntriesAreAddedAndEditedAsTyped)
     add({{"  Padded  ", "  1h00m00.0s", "  1d00'00.0\""}});
     sky::selectIndex(preselect.ListBox1, 1);
     QString offered;
-    inModal(entry, [&] {
+    testing_support::inModal(entry, [&] {
         offered = entry.Object_Name->text() + "|" + entry.Object_RA->text() + "|" + entry.Object_Decl->text();
         entry.Object_Name->setText("Edited");
         entry.B_save->click();
@@ -492,10 +483,10 @@ TEST_F(Preselect, TypedEntriesAreAddedAndEditedAsTyped)
     EXPECT_EQ(offered, "Padded|1h00m00.0s|1d00'00.0\"");
     EXPECT_EQ(entries()[1], (ObjectTexts{"Edited", "1h00m00.0s", "1d00'00.0\""}));
     // Cancel leaves the entry, and ManualAdd starts with the edited texts.
-    inModal(entry, [&] { entry.Object_Name->setText("Not taken"); });
+    testing_support::inModal(entry, [&] { entry.Object_Name->setText("Not taken"); });
     preselect.ListBox1DblClick();
     EXPECT_EQ(entries()[1].name, "Edited");
-    inModal(entry, [&] {
+    testing_support::inModal(entry, [&] {
         offered = entry.Object_Name->text();
         entry.B_save->click();
     });

@@ -1,6 +1,7 @@
 // The parameter editor: its tabs and rows for the declared parameters, what
 // Exit, Save and Cancel take, and what it never takes.
 
+#include "tests/support/modal.h"
 #include "tests/tools/tools_stand.h"
 #include "tools/param_rows.h"
 #include "tools/params_edit.h"
@@ -228,8 +229,7 @@ TEST_F(ParamView, EachOpeningShowsTheValuesInForce)
 {
     for (const char* value : {"5", "8", "9"}) {
         SET_PARAM("Setup_Range", value);
-        QTimer::singleShot(0, view.get(), [&] {
-            QCoreApplication::processEvents();  // the showing's activation
+        testing_support::inModal(*view, [&] {
             ASSERT_EQ(view->FORM_LIST.size(), 25u);
             EXPECT_EQ(row("Setup_Range").EDT->text(), value);
             view->Cancel_Button->click();
@@ -241,7 +241,7 @@ TEST_F(ParamView, EachOpeningShowsTheValuesInForce)
 TEST_F(ParamView, ModalResultsOfExitCancelAndTheTitleBar)
 {
     const auto run = [&](const std::function<void()>& then) {
-        QTimer::singleShot(0, view.get(), then);
+        testing_support::inModal(*view, then);
         return view->ShowModal();
     };
     EXPECT_EQ(run([&] { view->Exit_Button->click(); }), Tparam_view::mrExit);
