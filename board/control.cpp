@@ -5,6 +5,7 @@
 #include "board/hal.h"
 #include "core/angles.h"
 #include "core/astro.h"
+#include "core/names.h"
 #include "core/params.h"
 #include "core/utils.h"
 #include "platform/dialogs.h"
@@ -46,7 +47,7 @@ std::atomic<bool> RA_MOT_ENC_CR{false}, DE_MOT_ENC_CR{false};
 std::atomic<bool> ENC_SWAP{false};
 std::atomic<bool> ABS_ENC{false};
 std::atomic<std::int32_t> HW_RA_GEAR{0}, HW_DE_GEAR{0};
-std::atomic<std::int32_t> STATE{10};
+std::atomic<std::int32_t> STATE{WIZARD_FINISHED};
 std::atomic<bool> CLOSING{false};
 
 namespace {
@@ -183,8 +184,8 @@ void SET_CAL(double RA, double DE)
 {
     HAL::SET_CAL(CHECKBOUND(RA, 0, kTurn), DE);
     TPOS_REC target{RA, DE, RA, DE};
-    if (!GET_BPARAM("Equatorial"))
-        RATOAZ(RA, DE, DEGTOREAL(GET_PARAM("Lat")), GET_LMST(DEGTOREAL(GET_PARAM("Long"))), target.HOR,
+    if (!GET_BPARAM(param::Equatorial))
+        RATOAZ(RA, DE, DEGTOREAL(GET_PARAM(param::Lat)), GET_LMST(DEGTOREAL(GET_PARAM(param::Long))), target.HOR,
                target.VERT);
     NEXTPOSITIONTRACKING.set(target);
 }
@@ -242,7 +243,7 @@ void RESET()
     RA_MOT_CCW = RA_ENC_CCW = DE_MOT_CCW = DE_ENC_CCW = false;
     RA_MOT_ENC_CR = DE_MOT_ENC_CR = ABS_ENC = ENC_SWAP = false;
     HW_RA_GEAR = HW_DE_GEAR = 0;
-    STATE = 10;
+    STATE = WIZARD_FINISHED;
     g_gearWait = nullptr;
     g_gearWriteActive = false;
     RESET_COMMANDS();

@@ -113,6 +113,9 @@ extern std::atomic<bool> ENC_SWAP;
 extern std::atomic<bool> ABS_ENC;
 extern std::atomic<std::int32_t> HW_RA_GEAR, HW_DE_GEAR;
 extern std::atomic<std::int32_t> STATE;      // where the set-up wizard starts
+// The wizard steps STATE names, in the wizard's own numbers.
+inline constexpr std::int32_t WIZARD_DIRECTIONS = 1;  // from the first step: learn the directions
+inline constexpr std::int32_t WIZARD_FINISHED = 10;   // nothing to learn
 // The loop has been told to close: nothing on the user-interface thread
 // sends to the board from now on.
 extern std::atomic<bool> CLOSING;

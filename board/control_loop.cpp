@@ -7,6 +7,7 @@
 #include "core/Signals.h"
 #include "core/angles.h"
 #include "core/astro.h"
+#include "core/names.h"
 #include "core/params.h"
 #include "core/rounding.h"
 #include "core/utils.h"
@@ -184,37 +185,37 @@ void ControlLoop::start()
     getTime_ = setTimeOffset_ = timeBaseSet_ = timeBaseRequest_ = readingArrived_ = false;
     clockReading_ = syncCounter_ = firstReading_ = secondReading_ = drift_ = 0;
 
-    SET_PARAM("Merid_Flip_Enable", false);
+    SET_PARAM(param::Merid_Flip_Enable, false);
     SETPRIORITYLEVEL(3);
 
     READ_POS(hor_, vert_);
-    const double longitude = DEGTOREAL(GET_PARAM("Long"));
-    const double lat = DEGTOREAL(GET_PARAM("Lat"));
+    const double longitude = DEGTOREAL(GET_PARAM(param::Long));
+    const double lat = DEGTOREAL(GET_PARAM(param::Lat));
     double ra = hor_, dec = vert_;
-    if (!GET_BPARAM("Equatorial"))
+    if (!GET_BPARAM(param::Equatorial))
         AZTORA(hor_, vert_, lat, GET_LMST(longitude), ra, dec);
     NEXTPOSITIONTRACKING.modify([&](TPOS_REC& t) {
         t.RA = ra;
         t.DEC = dec;
     });
-    if (GET_BPARAM("Parked")) {
+    if (GET_BPARAM(param::Parked)) {
         double pra = 0.0, pde = 0.0;
-        AZTORA(DEGTOREAL(GET_PARAM("save_hpos")), DEGTOREAL(GET_PARAM("save_vpos")), lat, GET_LMST(longitude),
+        AZTORA(DEGTOREAL(GET_PARAM(param::save_hpos)), DEGTOREAL(GET_PARAM(param::save_vpos)), lat, GET_LMST(longitude),
                pra, pde);
         SET_CAL(pra, pde);
         NEXTPOSITIONTRACKING.set({pra, pde, pra, pde});
     }
 
     // Read once: a change in the parameter editor leaves a running loop as it is.
-    period_ = std::chrono::milliseconds(std::max<std::int32_t>(0, GET_IPARAM("CYCLE_TIME")));
+    period_ = std::chrono::milliseconds(std::max<std::int32_t>(0, GET_IPARAM(param::Cycle_Time)));
     const std::int32_t initial = GET_INIT_CONTROL(false);
     CONTROL_STATE = initial;
     NEXT_CONTROL_STATE = initial;
-    SIGNAL("Main_view", WM_STATE_MESSAGE, initial);
+    SIGNAL(bus::Main_View, WM_STATE_MESSAGE, initial);
     MANUAL.modify([](ManualMotion& m) { m.HMV = m.VMV = 0; });
     CONTROL_STATE = CTRL_MOVING;
     NEXT_CONTROL_STATE = CTRL_MOVING;
-    watchdogTimer_ = TWaitTimer::Create(GET_IPARAM("WD_Timer"));
+    watchdogTimer_ = TWaitTimer::Create(GET_IPARAM(param::WD_Timer));
 
     positionPosted_ = false;
     deadline_ = platform::clock().monotonic();
@@ -334,7 +335,7 @@ void ControlLoop::configurationBlock()
         RA_MOT_ENC_CR = HAL::HW_RA_MOT_ENC_CR.load();
         DE_MOT_ENC_CR = HAL::HW_DE_MOT_ENC_CR.load();
         ENC_SWAP = HAL::HW_ENC_SWAP.load();
-        SIGNAL("Main_View", WM_CAL_MESSAGE, 0);
+        SIGNAL(bus::Main_View, WM_CAL_MESSAGE, 0);
     } else if (s.gaveUp) {
         GET_CONFIGURED = false;
         DIR_INIT_DONE = true;
@@ -362,7 +363,7 @@ void ControlLoop::encoderAlignmentBlock()
 {
     if (!SET_ENC_ALIGN.load())
         return;
-    if (!POWER_ON.load() && GET_BPARAM("Power_check")) {
+    if (!POWER_ON.load() && GET_BPARAM(param::Power_check)) {
         SET_ENC_ALIGN = false;
         ui().showPowerBox();
         return;
@@ -389,9 +390,9 @@ void ControlLoop::setupInformationBlock()
     const bool absolute = HAL::HW_ABS_ENC.load();
     ABS_ENC = absolute;
     if (absolute) {
-        STATE = 1;
+        STATE = WIZARD_DIRECTIONS;
         setupStart_ = true;
-        SET_PARAM("Setup_align", true);
+        SET_PARAM(param::Setup_align, true);
     } else {
         raGear_ = true;
     }
@@ -429,7 +430,7 @@ void ControlLoop::setupStartBlock()
     if (!setupStart_)
         return;
     setupStart_ = false;
-    SIGNAL("Main_View", WM_CAL_MESSAGE, 4);
+    SIGNAL(bus::Main_View, WM_CAL_MESSAGE, 4);
     GET_INIT_COUNT = 0;
 }
 
@@ -437,7 +438,7 @@ void ControlLoop::watchdog()
 {
     if (!watchdogTimer_->TIMEOUT())
         return;
-    watchdogTimer_->RESTART(GET_IPARAM("WD_Timer"));
+    watchdogTimer_->RESTART(GET_IPARAM(param::WD_Timer));
     HAL::SEND_WD();
 }
 
@@ -521,9 +522,9 @@ void ControlLoop::position()
     const bool first = !positionPosted_;
     positionPosted_ = true;
     if (first || hor_ != prevHor)
-        SIGNAL("Main_view", WM_RA_MESSAGE, POSITION_TENTHS(hor_));
+        SIGNAL(bus::Main_View, WM_RA_MESSAGE, POSITION_TENTHS(hor_));
     if (first || vert_ != prevVert)
-        SIGNAL("Main_view", WM_DE_MESSAGE, POSITION_TENTHS(vert_));
+        SIGNAL(bus::Main_View, WM_DE_MESSAGE, POSITION_TENTHS(vert_));
 }
 
 void ControlLoop::motion()

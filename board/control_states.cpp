@@ -4,6 +4,7 @@
 #include "board/hal.h"
 #include "core/angles.h"
 #include "core/astro.h"
+#include "core/names.h"
 #include "core/params.h"
 #include "core/text.h"
 #include "core/utils.h"
@@ -39,7 +40,7 @@ std::int32_t manualSpeed(std::int32_t step)
 {
     if (step < 1 || step > 3)
         return 0;
-    return GET_ILPARAM("MANUAL_SPEED", 3 - step);
+    return GET_ILPARAM(param::Manual_speed, 3 - step);
 }
 
 void manualMotion(std::int32_t b, std::int32_t step)
@@ -51,9 +52,9 @@ void manualMotion(std::int32_t b, std::int32_t step)
             NEXT_CONTROL_STATE = SAVED_CONTROL_STATE;
         return;
     }
-    const bool equatorial = GET_BPARAM("Equatorial");
-    if (GET_BPARAM("Man_auto_speed")) {
-        const std::int32_t ramp = GET_IPARAM("man_ramp_up");
+    const bool equatorial = GET_BPARAM(param::Equatorial);
+    if (GET_BPARAM(param::Man_auto_speed)) {
+        const std::int32_t ramp = GET_IPARAM(param::man_ramp_up);
         MANUAL.modify([&](ManualMotion& m) {
             if (up)
                 m.VRAMP = ramp;
@@ -69,16 +70,16 @@ void manualMotion(std::int32_t b, std::int32_t step)
         });
     } else {
         std::int64_t vSpeed = manualSpeed(step), hSpeed = vSpeed;
-        if (GET_BPARAM("ST4_Enable")) {
-            vSpeed = GET_IPARAM("ST4_Vert_Speed");
-            hSpeed = GET_IPARAM("ST4_Hor_Speed");
+        if (GET_BPARAM(param::ST4_Enable)) {
+            vSpeed = GET_IPARAM(param::ST4_Vert_Speed);
+            hSpeed = GET_IPARAM(param::ST4_Hor_Speed);
         }
         const std::int64_t vmv = (up ? vSpeed : 0) - (down ? vSpeed : 0);
         std::int64_t hmv = (left ? hSpeed : 0) - (right ? hSpeed : 0);
         if (!equatorial)
             hmv = -hmv;
         if (step == 1)
-            hmv += GET_IPARAM("TrackSpeed");
+            hmv += GET_IPARAM(param::TrackSpeed);
         MANUAL.modify([&](ManualMotion& m) {
             m.HMV = saturate(hmv);
             m.VMV = saturate(vmv);
@@ -95,7 +96,7 @@ void manualMotion(std::int32_t b, std::int32_t step)
 std::int32_t GET_INIT_CONTROL(bool UNPARK)
 {
     std::int32_t result = CTRL_FREE;
-    const std::string s = text::asciiUpper(GET_PARAM("INIT_STATE"));
+    const std::string s = text::asciiUpper(GET_PARAM(param::INIT_STATE));
     if (s == "FREE")
         result = CTRL_FREE;
     else if (s == "STOP")
@@ -104,9 +105,9 @@ std::int32_t GET_INIT_CONTROL(bool UNPARK)
         result = CTRL_TRACKING;
     else if (s == "POINTING")
         result = CTRL_POINTING;
-    if (GET_BPARAM("Parked") && !UNPARK)
+    if (GET_BPARAM(param::Parked) && !UNPARK)
         result = CTRL_PARK;
-    if (result == CTRL_FREE && !GET_BPARAM("Free_lock"))
+    if (result == CTRL_FREE && !GET_BPARAM(param::Free_lock))
         result = CTRL_STOP;
     return result;
 }
@@ -116,10 +117,10 @@ void ONPOINT(const std::shared_ptr<Tpoint_data>& point)
     if (!point || parked())
         return;
     OBJ = point;
-    SIGNAL("Main_view", WM_POINT_MESSAGE, point);
-    if (GET_BPARAM("GetStar")) {
-        SET_PARAM("GetStar", "No");
-        SIGNAL("Calibration", WM_POINT_MESSAGE, point);
+    SIGNAL(bus::Main_View, WM_POINT_MESSAGE, point);
+    if (GET_BPARAM(param::GetStar)) {
+        SET_PARAM(param::GetStar, "No");
+        SIGNAL(bus::Calibration, WM_POINT_MESSAGE, point);
         return;
     }
     NEXTPOSITIONTRACKING.modify([&](TPOS_REC& t) {
@@ -128,7 +129,7 @@ void ONPOINT(const std::shared_ptr<Tpoint_data>& point)
     });
     NEXT_CONTROL_STATE = CTRL_POINTING;
     if (point->SRC == SRCTCP)
-        SIGNAL("F_preselect", WM_POINT_MESSAGE, point);
+        SIGNAL(bus::F_preselect, WM_POINT_MESSAGE, point);
 }
 
 void ONSTOP()
@@ -167,9 +168,9 @@ void ONIO(const std::shared_ptr<THWdata>& outputs)
 void ONPARK()
 {
     auto obj = std::make_shared<Tpoint_data>();
-    const double longitude = DEGTOREAL(GET_PARAM("Long"));
+    const double longitude = DEGTOREAL(GET_PARAM(param::Long));
     double ra = 0.0, de = 0.0;
-    AZTORA(DEGTOREAL(GET_PARAM("Park_Az")), DEGTOREAL(GET_PARAM("Park_Alt")), DEGTOREAL(GET_PARAM("lat")),
+    AZTORA(DEGTOREAL(GET_PARAM(param::Park_Az)), DEGTOREAL(GET_PARAM(param::Park_Alt)), DEGTOREAL(GET_PARAM(param::Lat)),
            GET_LMST(longitude), ra, de);
     NEXTPOSITIONTRACKING.set({ra, de, ra, de});
     obj->RA = ra;
@@ -179,7 +180,7 @@ void ONPARK()
     obj->NAME = "Park";
     obj->STATUS = CTRL_TOPARK;
     OBJ = obj;
-    SIGNAL("Main_view", WM_POINT_MESSAGE, obj);
+    SIGNAL(bus::Main_View, WM_POINT_MESSAGE, obj);
     NEXT_CONTROL_STATE = CTRL_TOPARK;
 }
 
@@ -188,9 +189,9 @@ void ONUNPARK(const std::shared_ptr<Tpoint_data>& point)
     if (!parked())
         return;
     OBJ = point;
-    SIGNAL("Main_view", WM_UNPARK_MESSAGE, 0);
+    SIGNAL(bus::Main_View, WM_UNPARK_MESSAGE, 0);
     targetHere();
-    SET_PARAM("Parked", false);
+    SET_PARAM(param::Parked, false);
     NEXT_CONTROL_STATE = GET_INIT_CONTROL(true);
 }
 
@@ -202,12 +203,12 @@ void ONBUTTON(const std::shared_ptr<THWdata>& buttons)
     if (!parked()) {
         if (b & BPOINT) {
             if (!WAITPOINTER || WAITPOINTER->TIMEOUT()) {
-                SIGNAL("Main_view", WM_HWPOINT_MESSAGE, 0);
+                SIGNAL(bus::Main_View, WM_HWPOINT_MESSAGE, 0);
                 if (!WAITPOINTER)
                     WAITPOINTER = TWaitTimer::Create(1000);
                 WAITPOINTER->RESTART();
             } else {
-                SIGNAL("F_preselect", WM_NEXTPRE_MESSAGE, 0);
+                SIGNAL(bus::F_preselect, WM_NEXTPRE_MESSAGE, 0);
             }
         }
         const bool track = b & BTRACK, stop = b & BSTOP;
@@ -227,7 +228,7 @@ void ONBUTTON(const std::shared_ptr<THWdata>& buttons)
             NEXT_CONTROL_STATE = CTRL_FREELOCK;
         if (b & BPARK)
             NEXT_CONTROL_STATE = CTRL_TOPARK;
-        SIGNAL("F_Manual", WM_BUTTON_MESSAGE, buttons);
+        SIGNAL(bus::F_Manual, WM_BUTTON_MESSAGE, buttons);
         manualMotion(b, buttons->SPEED);
     }
     if (b & BUNPARK)

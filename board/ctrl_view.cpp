@@ -2,6 +2,7 @@
 
 #include "board/control.h"
 #include "board/control_states.h"
+#include "core/names.h"
 
 #include <QCloseEvent>
 
@@ -9,7 +10,7 @@ Tctrl::Tctrl(QWidget* parent) : SignalReceiver<QWidget>(parent)
 {
     setObjectName("ctrl");
     setWindowTitle("ctrl");
-    ADD_HANDLE("Control", this);
+    ADD_HANDLE(bus::Control, this);
 }
 
 void Tctrl::onSignal(const SignalEvent& message)

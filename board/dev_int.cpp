@@ -3,11 +3,12 @@
 #include "board/control.h"
 #include "board/frames.h"
 #include "core/Signals.h"
-#include "forms/display.h"
+#include "core/names.h"
 #include "core/params.h"
 #include "core/text.h"
-#include "forms/translate.h"
 #include "core/utils.h"
+#include "forms/display.h"
+#include "forms/translate.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
 #include "platform/timer_grid.h"
@@ -159,7 +160,7 @@ Tdev_int::~Tdev_int()
 void Tdev_int::connectionLost()
 {
     // The caption follows at the next tick, which offers the connect again.
-    SIGNAL("Main_view", WM_DEMO_MESSAGE, 1);
+    SIGNAL(bus::Main_View, WM_DEMO_MESSAGE, 1);
 }
 
 void Tdev_int::FormActivate()
@@ -183,7 +184,7 @@ void Tdev_int::HidDevices1DeviceChange()
     boards_.clear();
     HidDevices1->CHECKHIDDEVICES();
     const std::uint16_t count = HidDevices1->GETNUMBEROFHIDDEVICES();
-    const std::int32_t vendor = GET_IPARAM("USB_Vendor_ID");
+    const std::int32_t vendor = GET_IPARAM(param::USB_Vendor_ID);
     for (std::uint16_t d = 1; d <= count; ++d) {
         try {
             const std::uint16_t vid = HidDevices1->GETVENDORID(d);
@@ -203,7 +204,7 @@ void Tdev_int::HidDevices1DeviceChange()
     RA_DEV = static_cast<std::int32_t>(boards_.size());
 
     bool selected = false;
-    const std::string saved = GET_PARAM("USB_DEV");
+    const std::string saved = GET_PARAM(param::USB_DEV);
     for (std::size_t i = 0; i < boards_.size(); ++i) {
         if (!saved.empty() && boards_[i].path == saved) {
             ComboBox1->setCurrentIndex(static_cast<int>(i));
@@ -242,8 +243,8 @@ void Tdev_int::B_ConnectClick()
     const QScopedValueRollback own(ownChange_, true);
     const bool dummySelected = ComboBox1->currentIndex() == ComboBox1->count() - 1;
     if (captionIs(0) && dummySelected) {
-        SET_PARAM("USB_DEV", "dummy 1");
-        SIGNAL("Main_view", WM_DEMO_MESSAGE, 1);
+        SET_PARAM(param::USB_DEV, "dummy 1");
+        SIGNAL(bus::Main_View, WM_DEMO_MESSAGE, 1);
         HAL::DUMMY_SELECT = true;
         try {
             HidDevice1->DISCONNECT();
@@ -253,7 +254,7 @@ void Tdev_int::B_ConnectClick()
         NEW_CONNECT = true;
     } else if (captionIs(0)) {
         HAL::DUMMY_SELECT = false;
-        SIGNAL("Main_view", WM_DEMO_MESSAGE, 0);
+        SIGNAL(bus::Main_View, WM_DEMO_MESSAGE, 0);
         try {
             HidDevice1->CONNECT(selectedDevice());
         } catch (const EUSBException& e) {
@@ -262,11 +263,11 @@ void Tdev_int::B_ConnectClick()
                 text += "\n" + e.reason();
             platform::dialogs().message(kErrorTitle, text);
             // The status line must not go on claiming a board.
-            SIGNAL("Main_view", WM_DEMO_MESSAGE, 1);
+            SIGNAL(bus::Main_View, WM_DEMO_MESSAGE, 1);
             update();
             return;
         }
-        SET_PARAM("USB_DEV", HidDevice1->GETDEVICEPATH());
+        SET_PARAM(param::USB_DEV, HidDevice1->GETDEVICEPATH());
         hide();
         setCaption(1);
         NEW_CONNECT = true;
@@ -277,7 +278,7 @@ void Tdev_int::B_ConnectClick()
             HidDevice1->DISCONNECT();
         } catch (const std::exception&) {
         }
-        SIGNAL("Main_view", WM_DEMO_MESSAGE, 1);
+        SIGNAL(bus::Main_View, WM_DEMO_MESSAGE, 1);
     }
     update();
 }
@@ -342,14 +343,14 @@ void Tdev_int::PROCESS()
     const std::int32_t mask = (point ? BPOINT : 0) | (track ? BTRACK : 0) | (stop ? BSTOP : 0) | (up ? BUP : 0) |
                               (down ? BDOWN : 0) | (left ? BLEFT : 0) | (right ? BRIGHT : 0);
     if (power != POWER_STATE) {
-        SIGNAL("Control", WM_POWER_MESSAGE, BOOLTOINT(power));
+        SIGNAL(bus::Control, WM_POWER_MESSAGE, BOOLTOINT(power));
         POWER_STATE = power;
     }
     if (mask != PREV_PROC_STATE) {
         auto rec = std::make_shared<THWdata>();
         rec->BUTTONS = mask;
         rec->SPEED = speed;
-        SIGNAL("Control", WM_BUTTON_MESSAGE, rec);
+        SIGNAL(bus::Control, WM_BUTTON_MESSAGE, rec);
         PREV_PROC_STATE = mask;
     }
 }

@@ -1,5 +1,6 @@
 #include "board/hal.h"
 
+#include "core/names.h"
 #include "core/params.h"
 
 #include <chrono>
@@ -64,24 +65,24 @@ void SEND_MASTER_RESET()
 
 void SAVE_HW_CONF()
 {
-    SET_PARAM("setup_done", "Yes");
-    const bool raMot = GET_BPARAM("RA_mot_CCW");
-    const bool raEnc = GET_BPARAM("RA_enc_CCW");
-    const bool deMot = GET_BPARAM("DE_mot_CCW");
-    const bool deEnc = GET_BPARAM("DE_enc_CCW");
-    const bool encSwap = GET_BPARAM("Enc_swap");
-    const Frame f = CONFIG_FRAME(raMot, raEnc, deMot, deEnc, encSwap, GET_BPARAM("Equatorial"));
+    SET_PARAM(param::Setup_done, "Yes");
+    const bool raMot = GET_BPARAM(param::RA_mot_CCW);
+    const bool raEnc = GET_BPARAM(param::RA_enc_CCW);
+    const bool deMot = GET_BPARAM(param::DE_mot_CCW);
+    const bool deEnc = GET_BPARAM(param::DE_enc_CCW);
+    const bool encSwap = GET_BPARAM(param::Enc_swap);
+    const Frame f = CONFIG_FRAME(raMot, raEnc, deMot, deEnc, encSwap, GET_BPARAM(param::Equatorial));
     HW_RA_MOT_CCW = raMot;
     HW_RA_ENC_CCW = raEnc;
     HW_DE_MOT_CCW = deMot;
     HW_DE_ENC_CCW = deEnc;
     HW_ENC_SWAP = encSwap;
     SEND_CONF(f);
-    SET_PARAM("Enc_swap", false);
-    SET_PARAM("RA_mot_CCW", false);
-    SET_PARAM("DE_mot_CCW", false);
-    SET_PARAM("RA_enc_CCW", false);
-    SET_PARAM("DE_enc_CCW", false);
+    SET_PARAM(param::Enc_swap, false);
+    SET_PARAM(param::RA_mot_CCW, false);
+    SET_PARAM(param::DE_mot_CCW, false);
+    SET_PARAM(param::RA_enc_CCW, false);
+    SET_PARAM(param::DE_enc_CCW, false);
 }
 
 void SEND_MOT_ENC_ALIGN() { SEND_CONF(MOT_ENC_ALIGN_FRAME()); }

@@ -4,6 +4,7 @@
 
 #include "core/angles.h"
 #include "core/astro.h"
+#include "core/names.h"
 #include "core/params.h"
 
 #include <algorithm>
@@ -46,8 +47,8 @@ void READPOS(double& RA, double& DE)
     if (!POS_RECEIVED.load())
         return;
     const AxisCounts c = TEL_POS.load();
-    RA = CHECKBOUND(NORMPOS(c.RA, GET_IPARAM("RA_RESOLUTION")), 0, kTurn);
-    DE = CHECKBOUND(NORMPOS(c.DEC, GET_IPARAM("DEC_RESOLUTION")), -kHalfTurn, kHalfTurn);
+    RA = CHECKBOUND(NORMPOS(c.RA, GET_IPARAM(param::RA_resolution)), 0, kTurn);
+    DE = CHECKBOUND(NORMPOS(c.DEC, GET_IPARAM(param::Dec_resolution)), -kHalfTurn, kHalfTurn);
 }
 
 void READHWPOS(std::int32_t& HOR, std::int32_t& VERT)
@@ -59,11 +60,11 @@ void READHWPOS(std::int32_t& HOR, std::int32_t& VERT)
 
 void RAWPOS(std::int32_t& HOR, std::int32_t& VERT, bool INCR)
 {
-    const double offRa = INCR ? 0.0 : GET_FPARAM("RA_CAL");
-    const double offDe = INCR ? 0.0 : GET_FPARAM("DEC_CAL");
+    const double offRa = INCR ? 0.0 : GET_FPARAM(param::RA_CAL);
+    const double offDe = INCR ? 0.0 : GET_FPARAM(param::DEC_CAL);
     const AxisCounts c = INCR ? TEL_INC_POS.load() : TEL_POS.load();
-    const double h = std::nearbyint(NORMPOS(c.RA, GET_IPARAM("RA_RESOLUTION")) + offRa);
-    const double v = std::nearbyint(NORMPOS(c.DEC, GET_IPARAM("DEC_RESOLUTION")) + offDe);
+    const double h = std::nearbyint(NORMPOS(c.RA, GET_IPARAM(param::RA_resolution)) + offRa);
+    const double v = std::nearbyint(NORMPOS(c.DEC, GET_IPARAM(param::Dec_resolution)) + offDe);
     // Rounding can reach a whole turn, which wraps to 0.
     HOR = wholeArcsec(CHECKBOUND(h, 0, kTurn));
     VERT = wholeArcsec(CHECKBOUND(v, 0, kTurn));
@@ -73,29 +74,29 @@ void SET_CAL(double RA, double DE)
 {
     double rRa = 0.0, rDe = 0.0;
     READPOS(rRa, rDe);
-    const double lmst = GET_LMST(DEGTOREAL(GET_PARAM("long")));
+    const double lmst = GET_LMST(DEGTOREAL(GET_PARAM(param::Long)));
     double h = 0.0, v = 0.0;
-    RATOAZ(RA, DE, DEGTOREAL(GET_PARAM("Lat")), lmst, h, v);
+    RATOAZ(RA, DE, DEGTOREAL(GET_PARAM(param::Lat)), lmst, h, v);
     const double raLocal = CHECKBOUND(RA - lmst, 0, kTurn);
-    if (GET_BPARAM("Equatorial")) {
+    if (GET_BPARAM(param::Equatorial)) {
         h = raLocal;
         v = DE;
     }
-    const double rr = CHECKBOUND(rRa - GET_FPARAM("RA_CAL"), 0, kTurn);
-    const double rd = CHECKBOUND(rDe - GET_FPARAM("DEC_CAL"), -kHalfTurn, kHalfTurn);
-    SET_PARAM("DEC_CAL", numberText(v - rd));
-    SET_PARAM("RA_CAL", numberText(h - rr));
+    const double rr = CHECKBOUND(rRa - GET_FPARAM(param::RA_CAL), 0, kTurn);
+    const double rd = CHECKBOUND(rDe - GET_FPARAM(param::DEC_CAL), -kHalfTurn, kHalfTurn);
+    SET_PARAM(param::DEC_CAL, numberText(v - rd));
+    SET_PARAM(param::RA_CAL, numberText(h - rr));
 }
 
 void DEV_INIT_CALIBRATION()
 {
-    const double lmst = GET_LMST(DEGTOREAL(GET_PARAM("long")));
-    const double lat = DEGTOREAL(GET_PARAM("lat"));
+    const double lmst = GET_LMST(DEGTOREAL(GET_PARAM(param::Long)));
+    const double lat = DEGTOREAL(GET_PARAM(param::Lat));
     double ra = 0.0, de = 0.0;
-    AZTORA(DEGTOREAL(GET_PARAM("save_hpos")), DEGTOREAL(GET_PARAM("save_vpos")), lat, lmst, ra, de);
-    if (GET_BPARAM("Parked") && GET_BPARAM("Equatorial")) {
-        SET_PARAM("RA_CAL", numberText(ra));
-        SET_PARAM("DEC_CAL", numberText(de));
+    AZTORA(DEGTOREAL(GET_PARAM(param::save_hpos)), DEGTOREAL(GET_PARAM(param::save_vpos)), lat, lmst, ra, de);
+    if (GET_BPARAM(param::Parked) && GET_BPARAM(param::Equatorial)) {
+        SET_PARAM(param::RA_CAL, numberText(ra));
+        SET_PARAM(param::DEC_CAL, numberText(de));
     }
 }
 

@@ -2,9 +2,10 @@
 
 #include "board/control.h"
 #include "board/frames.h"
+#include "core/names.h"
 #include "core/params.h"
-#include "core/text.h"
 #include "core/rounding.h"
+#include "core/text.h"
 
 #include <cmath>
 
@@ -53,7 +54,7 @@ void requestBoardSetup()
 
 void requestAlignment()
 {
-    SET_PARAM("Setup_align", true);
+    SET_PARAM(param::Setup_align, true);
     CONTROL::GET_INIT = true;
     CONTROL::STATE = SetupWizardLink::StepGears;
 }
@@ -78,19 +79,19 @@ GearPlan planGear()
 {
     GearPlan p;
     p.askPulses = !CONTROL::DIR_INIT_DONE.load();
-    p.directionPart = p.askPulses || GET_BPARAM("Setup_align");
+    p.directionPart = p.askPulses || GET_BPARAM(param::Setup_align);
     return p;
 }
 
 std::int32_t startStep(const GearPlan& plan, std::int32_t current)
 {
     if (plan.directionPart) {
-        SET_PARAM("Setup_done", false);
-        SET_PARAM("Setup_align", false);
+        SET_PARAM(param::Setup_done, false);
+        SET_PARAM(param::Setup_align, false);
         return SetupWizardLink::StepDirections;
     }
     // Setup_done is not a declared parameter, so this reads false.
-    return GET_BPARAM("Setup_done") ? SetupWizardLink::StepFinished : current;
+    return GET_BPARAM(param::Setup_done) ? SetupWizardLink::StepFinished : current;
 }
 
 std::optional<FinishedRun> takeFinishedRun(SetupWizardLink& wizard)
@@ -99,7 +100,7 @@ std::optional<FinishedRun> takeFinishedRun(SetupWizardLink& wizard)
         return std::nullopt;
     wizard.setModalResult(SetupWizardLink::NoResult);
     wizard.setStep(SetupWizardLink::StepIdle);
-    SET_PARAM("Setup_done", true);
+    SET_PARAM(param::Setup_done, true);
 
     FinishedRun run;
     run.raMotCcw = CONTROL::RA_MOT_CCW.load();

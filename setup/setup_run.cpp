@@ -4,6 +4,7 @@
 #include "core/Signals.h"
 #include "core/angles.h"
 #include "core/astro.h"
+#include "core/names.h"
 #include "core/params.h"
 #include "forms/sound.h"
 
@@ -58,7 +59,7 @@ SetupMount& controlMount()
 SetupRun::SetupRun(Window& window, SetupMount& mount)
     : window_(window), mount_(mount), PLAYSND(TSound::CREATE())
 {
-    PLAYSND->ADD("MoveDone", GET_PARAM("Lock_Sound"));
+    PLAYSND->ADD("MoveDone", GET_PARAM(param::Lock_Sound));
 }
 
 SetupRun::~SetupRun() = default;
@@ -83,12 +84,12 @@ void SetupRun::setFlags(const Configuration& c)
 void SetupRun::beginRun()
 {
     start_.flags = flagsNow();
-    start_.raMot = GET_PARAM("RA_mot_CCW");
-    start_.raEnc = GET_PARAM("RA_enc_CCW");
-    start_.deMot = GET_PARAM("DE_mot_CCW");
-    start_.deEnc = GET_PARAM("DE_enc_CCW");
-    start_.swap = GET_PARAM("Enc_swap");
-    start_.setupDone = GET_PARAM("Setup_done");
+    start_.raMot = GET_PARAM(param::RA_mot_CCW);
+    start_.raEnc = GET_PARAM(param::RA_enc_CCW);
+    start_.deMot = GET_PARAM(param::DE_mot_CCW);
+    start_.deEnc = GET_PARAM(param::DE_enc_CCW);
+    start_.swap = GET_PARAM(param::Enc_swap);
+    start_.setupDone = GET_PARAM(param::Setup_done);
     start_.raDiff = RA_DIFF;
     start_.deDiff = DE_DIFF;
     runActive_ = true;
@@ -99,7 +100,7 @@ void SetupRun::beginRun()
 
 void SetupRun::endRun()
 {
-    SET_PARAM("Merid_Flip_Enable", CUR_FLIPMODE);
+    SET_PARAM(param::Merid_Flip_Enable, CUR_FLIPMODE);
     runActive_ = false;
     settle_ = 0;
 }
@@ -116,12 +117,12 @@ void SetupRun::restoreStart()
         requestConfiguration(start_.flags);
         return;
     }
-    SET_PARAM("RA_mot_CCW", start_.raMot);
-    SET_PARAM("RA_enc_CCW", start_.raEnc);
-    SET_PARAM("DE_mot_CCW", start_.deMot);
-    SET_PARAM("DE_enc_CCW", start_.deEnc);
-    SET_PARAM("Enc_swap", start_.swap);
-    SET_PARAM("Setup_done", start_.setupDone);
+    SET_PARAM(param::RA_mot_CCW, start_.raMot);
+    SET_PARAM(param::RA_enc_CCW, start_.raEnc);
+    SET_PARAM(param::DE_mot_CCW, start_.deMot);
+    SET_PARAM(param::DE_enc_CCW, start_.deEnc);
+    SET_PARAM(param::Enc_swap, start_.swap);
+    SET_PARAM(param::Setup_done, start_.setupDone);
 }
 
 // The frame carries the whole configuration the board is to hold, as the
@@ -141,11 +142,11 @@ bool SetupRun::pumpConfiguration()
     // The loop builds its frame from the parameters until it clears the request.
     if (CONTROL::SAVE_CONF.load())
         return true;
-    SET_PARAM("RA_mot_CCW", pending_.raMot);
-    SET_PARAM("RA_enc_CCW", pending_.raEnc);
-    SET_PARAM("DE_mot_CCW", pending_.deMot);
-    SET_PARAM("DE_enc_CCW", pending_.deEnc);
-    SET_PARAM("Enc_swap", pending_.swap);
+    SET_PARAM(param::RA_mot_CCW, pending_.raMot);
+    SET_PARAM(param::RA_enc_CCW, pending_.raEnc);
+    SET_PARAM(param::DE_mot_CCW, pending_.deMot);
+    SET_PARAM(param::DE_enc_CCW, pending_.deEnc);
+    SET_PARAM(param::Enc_swap, pending_.swap);
     CONTROL::SAVE_HW_CONF();
     queued_ = false;
     wrote_ = true;
@@ -162,7 +163,7 @@ void SetupRun::activate(const SetupTexts& texts)
     texts_ = texts;
     ModalResult = RESULT_NONE;
     // A negative range would count a mount that never moved as moved.
-    const std::int64_t offset = std::int64_t{GET_IPARAM("Setup_Range")} * 3600;
+    const std::int64_t offset = std::int64_t{GET_IPARAM(param::Setup_Range)} * 3600;
     MOVEOFFSET = static_cast<std::int32_t>(std::clamp<std::int64_t>(offset, 0, std::numeric_limits<std::int32_t>::max()));
     if (!runActive_ && STATE >= STEP_REFERENCE && STATE <= STEP_RA_TURN)
         beginRun();
@@ -208,7 +209,7 @@ void SetupRun::tick()
     const CONTROL::ManualMotion manual = CONTROL::MANUAL.get();
     // Positive while left is held, on either mount type.
     std::int64_t hmv = manual.HMV;
-    if (!GET_BPARAM("Equatorial"))
+    if (!GET_BPARAM(param::Equatorial))
         hmv = -hmv;
     const std::int32_t vmv = manual.VMV;
 
@@ -263,7 +264,7 @@ void SetupRun::referenceStep(double dh, double dv)
     if (std::fabs(dh) > kOneDegree || std::fabs(dv) > kOneDegree) {
         STATE = STEP_HORIZONTAL;
         mount_.readPos(INITHOR, INITVERT);
-        CUR_FLIPMODE = GET_BPARAM("Merid_Flip_Enable");
+        CUR_FLIPMODE = GET_BPARAM(param::Merid_Flip_Enable);
     }
 }
 
@@ -283,10 +284,10 @@ void SetupRun::horizontalStep(double dh, double dv, std::int64_t hmv, std::int32
     }
     if (horMoved) {
         if (hmv > 0) {
-            SET_PARAM("RA_mot_CCW", "Yes");
+            SET_PARAM(param::RA_mot_CCW, "Yes");
             toggle(CONTROL::RA_MOT_CCW);
             if (dh > 0) {
-                SET_PARAM("RA_enc_CCW", "Yes");
+                SET_PARAM(param::RA_enc_CCW, "Yes");
                 toggle(CONTROL::RA_ENC_CCW);
             }
         }
@@ -314,7 +315,7 @@ void SetupRun::swapFound()
 {
     swapped_ = true;
     toggle(CONTROL::ENC_SWAP);
-    SET_PARAM("Enc_swap", CONTROL::ENC_SWAP.load());
+    SET_PARAM(param::Enc_swap, CONTROL::ENC_SWAP.load());
     requestConfiguration(flagsNow());
     STATE = STEP_REFERENCE;
     settle_ = kSwapSettleTicks;
@@ -328,16 +329,16 @@ void SetupRun::verticalStep(double dv, std::int32_t vmv)
     if (!(std::fabs(dv) > MOVEOFFSET))
         return;
     if (vmv < 0) {
-        SET_PARAM("DE_mot_CCW", "Yes");
+        SET_PARAM(param::DE_mot_CCW, "Yes");
         toggle(CONTROL::DE_MOT_CCW);
     }
     if (dv < 0) {
-        SET_PARAM("DE_enc_CCW", "Yes");
+        SET_PARAM(param::DE_enc_CCW, "Yes");
         toggle(CONTROL::DE_ENC_CCW);
     }
     STATE = STEP_LEARNT;
     PLAYSND->PLAY("MoveDone");
-    SET_PARAM("Setup_done", true);
+    SET_PARAM(param::Setup_done, true);
     directionsLearnt();
     look_.verTick = true;
     look_.okEnabled = true;
@@ -368,16 +369,16 @@ void SetupRun::follow(std::int32_t count)
 
 void SetupRun::sendReferencePoint()
 {
-    const double lst = GET_LMST(DEGTOREAL(GET_PARAM("long")));
+    const double lst = GET_LMST(DEGTOREAL(GET_PARAM(param::Long)));
     double ra = 0.0, de = 0.0;
-    AZTORA(kEastAzimuth, 0.0, DEGTOREAL(GET_PARAM("lat")), lst, ra, de);
+    AZTORA(kEastAzimuth, 0.0, DEGTOREAL(GET_PARAM(param::Lat)), lst, ra, de);
     PARAM_ADD("GetStar", "Yes", "-allign", "Yes;No", "");
     OBJ = std::make_shared<Tpoint_data>();
     OBJ->RA = ra;
     OBJ->DE = de;
     OBJ->SRC = SRCMAIN;
-    SIGNAL("Control", WM_POINT_MESSAGE, OBJ);
-    SIGNAL("Control", WM_CAL_MESSAGE, OBJ);
+    SIGNAL(bus::Control, WM_POINT_MESSAGE, OBJ);
+    SIGNAL(bus::Control, WM_CAL_MESSAGE, OBJ);
 }
 
 void SetupRun::ok()
@@ -445,7 +446,7 @@ void SetupRun::cancel()
         restoreStart();
         endRun();
     } else {
-        SET_PARAM("Merid_Flip_Enable", CUR_FLIPMODE);
+        SET_PARAM(param::Merid_Flip_Enable, CUR_FLIPMODE);
     }
 }
 

@@ -4,6 +4,8 @@
 // measured. The wizard (or an adapter over its unit variables) implements it;
 // everything here runs on the user-interface thread.
 
+#include "board/control.h"
+
 #include <cstdint>
 
 class QWidget;
@@ -15,7 +17,12 @@ public:
     // How a run ended, as the wizard's OK and Cancel buttons record it.
     enum : std::int32_t { NoResult = 0, ResultOk = 1, ResultCancel = 2 };
     // The steps the main window sets or looks for.
-    enum : std::int32_t { StepIdle = 0, StepDirections = 1, StepGears = 5, StepFinished = 10 };
+    enum : std::int32_t {
+        StepIdle = 0,
+        StepDirections = CONTROL::WIZARD_DIRECTIONS,
+        StepGears = 5,
+        StepFinished = CONTROL::WIZARD_FINISHED
+    };
 
     virtual ~SetupWizardLink() = default;
 

@@ -2,18 +2,19 @@
 
 #include "core/angles.h"
 #include "core/astro.h"
+#include "core/names.h"
 #include "core/params.h"
 #include "core/system_init.h"
 #include "core/text.h"
+#include "forms/size.h"
 #include "forms/translate.h"
+#include "forms/widgets.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
 #include "sky/coords.h"
 #include "sky/files.h"
 #include "sky/planets.h"
 #include "sky/row_list.h"
-#include "forms/widgets.h"
-#include "forms/size.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -27,11 +28,11 @@ namespace sky {
 
 bool HORIZON_TEST(std::string_view RA, std::string_view DEC)
 {
-    const double lst = GET_LMST(DEGTOREAL(GET_PARAM("Long")));
-    const double lat = DEGTOREAL(GET_PARAM("Lat"));
+    const double lst = GET_LMST(DEGTOREAL(GET_PARAM(param::Long)));
+    const double lat = DEGTOREAL(GET_PARAM(param::Lat));
     double az = 0, alt = 0;
     RATOAZ(HOURTOREAL(RA), DEGTOREAL(DEC), lat, lst, az, alt);
-    return !(GET_BPARAM("Hide_NonVisible") && alt < 0.0);
+    return !(GET_BPARAM(param::Hide_NonVisible) && alt < 0.0);
 }
 
 }  // namespace sky
@@ -131,7 +132,7 @@ void TF_list::FormActivate()
     clearRows();
     ComboBox1->clear();
     ComboBox1->addItem(QString::fromLatin1(kPlanets));
-    const std::string file = GET_PARAM("Object_File");
+    const std::string file = GET_PARAM(param::Object_File);
     if (!file.empty() && LOAD_FILE(file)) {
         std::string last;
         for (const sky::OBJ& o : OBJECT_LIST) {
@@ -200,7 +201,7 @@ bool TF_list::GET_FILE()
         {"Open object list", "Object list (*.lst);;All (*)", DOCPATH, true});
     if (!chosen)
         return false;
-    SET_PARAM("Object_File", *chosen);
+    SET_PARAM(param::Object_File, *chosen);
     FormActivate();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "sky/preselect.h"
 
 #include "core/angles.h"
+#include "core/names.h"
 #include "core/system_init.h"
 #include "core/text.h"
 #include "forms/size.h"
@@ -125,7 +126,7 @@ TF_preselect::TF_preselect(QWidget* parent) : SignalReceiver<QWidget>(parent, Qt
     connect(ManualAdd1, &QAction::triggered, this, [this] { ManualAdd1Click(); });
 
     winsize::GET_OBJECTS(this);
-    ADD_HANDLE("F_preselect", this);
+    ADD_HANDLE(bus::F_preselect, this);
     platform::onFormActivate(this, [this] { FormActivate(); });
 }
 
@@ -152,7 +153,7 @@ void TF_preselect::SENDGOTO()
         return;
     }
     POSPOINT = g.point;
-    SIGNAL("Control", WM_POINT_MESSAGE, POSPOINT);
+    SIGNAL(bus::Control, WM_POINT_MESSAGE, POSPOINT);
 }
 
 void TF_preselect::SENDNEXT()
@@ -169,7 +170,7 @@ void TF_preselect::ONPOINT(const std::shared_ptr<Tpoint_data>& point)
 {
     if (!isVisible())
         return;
-    SIGNAL("Control", WM_STOP_MESSAGE, 0);
+    SIGNAL(bus::Control, WM_STOP_MESSAGE, 0);
     if (!point)
         return;
     if (point->SRC == SRCTCP)

@@ -1,5 +1,6 @@
 #include "tools/iocontrol.h"
 
+#include "core/names.h"
 #include "core/system_init.h"
 #include "forms/widgets.h"
 #include "platform/dialogs.h"
@@ -153,7 +154,7 @@ void TIO_Control::Button1MouseDown(QObject* sender, Qt::MouseButton button)
     post();
 }
 
-void TIO_Control::post() { SIGNAL("Control", WM_IO_MESSAGE, SIGN); }
+void TIO_Control::post() { SIGNAL(bus::Control, WM_IO_MESSAGE, SIGN); }
 
 bool TIO_Control::eventFilter(QObject* watched, QEvent* event)
 {

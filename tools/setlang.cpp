@@ -1,6 +1,7 @@
 #include "tools/setlang.h"
 
 #include "core/language.h"
+#include "core/names.h"
 #include "core/params.h"
 #include "core/system_init.h"
 #include "forms/translate.h"
@@ -53,7 +54,7 @@ void TF_Language::FormActivate()
     ComboBox1->clear();
     ComboBox1->clearEditText();
     LANGLIST.clear();
-    const std::string current = GET_PARAM("Language");
+    const std::string current = GET_PARAM(param::Language);
     int selected = -1;
     for (const std::string& code : language_files::codesIn(GET_EXEPATH())) {
         std::string display = code;
@@ -83,7 +84,7 @@ void TF_Language::B_OKClick()
     }
     const std::string code = LANGLIST[static_cast<std::size_t>(index)];
     LANGUAGE::INIT("orla_setup.lng." + code);
-    SET_PARAM("Language", code);
+    SET_PARAM(param::Language, code);
     done(mrOk);
 }
 

@@ -4,6 +4,7 @@
 #include "board/hal.h"
 #include "core/angles.h"
 #include "core/language.h"
+#include "core/names.h"
 #include "core/params.h"
 #include "core/system_init.h"
 #include "core/utils.h"
@@ -278,12 +279,12 @@ void TMain_View::FormCreate()
     winsize::ADD_NONRESIZE("Version");
     // Numbers are written and read by locale-independent code throughout,
     // so there is no process number format to set.
-    ADD_HANDLE("Main_view", this);
+    ADD_HANDLE(bus::Main_View, this);
     system_init::INIT();
     PLAYSND = TSound::CREATE();
     for (const char* name : kSoundNames)
         PLAYSND->ADD(name, GET_PARAM(name));
-    LANGUAGE::INIT("orla_setup.lng." + GET_PARAM("Language"));
+    LANGUAGE::INIT("orla_setup.lng." + GET_PARAM(param::Language));
     platform::startOnGrid(siderial);
 }
 
@@ -338,7 +339,7 @@ void TMain_View::FormActivate()
     LANGUAGE::REPORT_MISSING();
     if (!SETUP_DONE) {
         CONTROL::INIT();
-        SETPRIORITYLEVEL(static_cast<std::uint8_t>(GET_IPARAM("Run_Priority") & 0xFF));
+        SETPRIORITYLEVEL(static_cast<std::uint8_t>(GET_IPARAM(param::Run_Priority) & 0xFF));
         Version->setText(forms::qstr("Version " + GET_FILE_INFO("") + " by Loridan"));
         SETUP_DONE = true;
         if (deviceWindow_)
@@ -350,7 +351,7 @@ void TMain_View::FormActivate()
 void TMain_View::FormResize()
 {
     // Window_Scale is not a declared parameter: this reads false.
-    if (GET_BPARAM("Window_Scale"))
+    if (GET_BPARAM(param::Window_Scale))
         winsize::PUBLISH_SCALE(this);
     Version->move(Version->x(), height() - (Version->height() + 2));
 }
@@ -415,7 +416,7 @@ void TMain_View::ONCHANGEDE(std::int64_t tenths) { tele_dec->setText(forms::qstr
 void TMain_View::ONCHANGETCP(std::int64_t on)
 {
     // TCP_Show is not a declared parameter and nothing posts this message.
-    if (GET_BPARAM("TCP_Show")) {
+    if (GET_BPARAM(param::TCP_Show)) {
         conn_led_off->show();
         conn_led_on->setVisible(on != 0);
     } else {
@@ -476,7 +477,7 @@ void TMain_View::Calibrate4Click()
     if (!wizard)
         return;
     wizard_->setStep(CONTROL::STATE.load());
-    SIGNAL("Control", WM_STOP_MESSAGE, 0);
+    SIGNAL(bus::Control, WM_STOP_MESSAGE, 0);
     wizard->move(x() + frameGeometry().width() / 2 - wizard->frameGeometry().width() / 2, y());
     FILLCONFIG();
 

@@ -1,5 +1,6 @@
 #include "ui/manual.h"
 
+#include "core/names.h"
 #include "core/params.h"
 #include "forms/translate.h"
 #include "platform/form_activation.h"
@@ -25,7 +26,7 @@ TF_Manual::TF_Manual(QWidget* parent) : SignalReceiver<QWidget>(parent, Qt::Tool
     Button5 = make("Button5");
     QObject::connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     FormResize();
-    ADD_HANDLE("F_Manual", this);
+    ADD_HANDLE(bus::F_Manual, this);
     platform::onFormActivate(this, [this] { FormActivate(); });
 }
 
@@ -35,7 +36,7 @@ void TF_Manual::FormActivate()
     LANGUAGE::SETMULTI(SPEED_STR, Button3);
     if (CURSPEED >= 1 && CURSPEED <= 3)
         Button3->setText(QString::fromStdString(SPEED_STR[static_cast<std::size_t>(CURSPEED - 1)]));
-    Button3->setVisible(!GET_BPARAM("Man_auto_speed"));
+    Button3->setVisible(!GET_BPARAM(param::Man_auto_speed));
 }
 
 void TF_Manual::Button3Click()
@@ -69,7 +70,7 @@ void TF_Manual::releaseAll()
 void TF_Manual::post()
 {
     DATA->SPEED = CURSPEED;
-    SIGNAL("Control", WM_BUTTON_MESSAGE, DATA);
+    SIGNAL(bus::Control, WM_BUTTON_MESSAGE, DATA);
 }
 
 void TF_Manual::onSignal(const SignalEvent& message)
