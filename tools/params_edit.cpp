@@ -224,7 +224,7 @@ void Tparam_view::Exit_ButtonClick()
 void Tparam_view::Save_ButtonClick()
 {
     COMMIT_CHANGES();
-    CREATE_BACKUP();
+    SAVE_BACKUP();
 }
 
 void Tparam_view::Cancel_ButtonClick() { done(mrCancel); }

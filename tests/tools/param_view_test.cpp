@@ -161,9 +161,11 @@ TEST_F(ParamView, ExitTakesOnlyTheRowsTheOperatorChanged)
     EXPECT_EQ(GET_PARAM("Power_check"), "No");
 }
 
-TEST_F(ParamView, CancelTakesNothingSaveTakesAndMovesTheBackupsUp)
+TEST_F(ParamView, CancelTakesNothingSaveTakesAndKeepsTheSettingsFileAsTheNewestBackup)
 {
     testing_support::TempDir& dir = home;
+    const std::string settings = "Setup_Range=5\n";
+    dir.write("orlasetup.ini", settings);
     dir.write("orlasetup.old", "first");
     dir.write("orlasetup.old1", "second");
 
@@ -178,10 +180,10 @@ TEST_F(ParamView, CancelTakesNothingSaveTakesAndMovesTheBackupsUp)
     row("Setup_Range").EDT->setText("7");
     view->Save_ButtonClick();
     EXPECT_EQ(GET_PARAM("Setup_Range"), "7");
-    EXPECT_FALSE(testing_support::exists(dir.path() + "orlasetup.old"));
+    EXPECT_EQ(testing_support::readFile(dir.path() + "orlasetup.old"), settings);
     EXPECT_EQ(testing_support::readFile(dir.path() + "orlasetup.old1"), "first");
     EXPECT_EQ(testing_support::readFile(dir.path() + "orlasetup.old2"), "second");
-    EXPECT_FALSE(testing_support::exists(dir.path() + "orlasetup.ini")) << "no settings file is written";
+    EXPECT_EQ(testing_support::readFile(dir.path() + "orlasetup.ini"), settings) << "no settings file is written";
     view->Cancel_ButtonClick();
     EXPECT_EQ(view->result(), Tparam_view::mrCancel);
     EXPECT_EQ(GET_PARAM("Setup_Range"), "7") << "what Save took stays";
