@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTimer>
 
@@ -113,6 +115,23 @@ TEST_F(ParamView, OneTabPerVisibleSectionWithItsRowsInPlace)
     EXPECT_FALSE(row("USB_Vendor_ID").CBOX);
     EXPECT_EQ(row("USB_Vendor_ID").EDT->text(), "$04D8");
     EXPECT_EQ(row("Setup_Range").UNT->text(), "deg");
+}
+
+// The hidden sections hold more rows than any tab; they must not make every
+// tab scroll. A tab whose own rows do not fit still scrolls.
+TEST_F(ParamView, OnlyATabWhoseRowsDoNotFitScrolls)
+{
+    for (int i = 0; i < 12; ++i)
+        PARAM_ADD("Long_" + std::to_string(i), "1", "long", "", "");
+    view->show();
+    view->FormActivate();
+    QScrollBar* bar = view->ScrollBox1->verticalScrollBar();
+    for (const QString tab : {"param", "Window", "init", "control", "long", "param"}) {
+        selectTab(tab);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(bar->isVisible(), tab == "long") << tab.toStdString();
+    }
+    view->hide();
 }
 
 TEST_F(ParamView, ShowingItTranslatesItWithoutAnActivation)
