@@ -3,6 +3,7 @@
 #include "core/language.h"
 #include "core/system_init.h"
 #include "core/translate.h"
+#include "platform/docking.h"
 #include "platform/form_activation.h"
 #include "setup/mount_sketch.h"
 #include "ui/size.h"
@@ -125,7 +126,7 @@ void TSetup::FormActivate()
     texts_.gear = LANGUAGE::GETCAPTION("Setup", "message1", run_->look().messageText);
     run_->activate(texts_);
     if (pad_ && !pad_->isVisible()) {
-        pad_->move(x() + frameGeometry().width() + 10, y());
+        platform::dockBeside(pad_, {x() + frameGeometry().width() + 10, y()}, this);
         pad_->show();
     }
     setFocus();

@@ -4,6 +4,7 @@
 #include "board/control.h"
 #include "board/ctrl_view.h"
 #include "board/dev_int.h"
+#include "platform/docking.h"
 #include "platform/gui_bridge.h"
 #include "platform/system.h"
 #include "setup/encoder_setup.h"
@@ -143,10 +144,12 @@ int main(int argc, char** argv)
     if (const QString shots = screenshots::folder(); !shots.isEmpty()) {
         // Long enough for the first activation and the connect's messages.
         QTimer::singleShot(1500, mainView.get(), [&, shots] {
-            devInt->move(mainView->x() + mainView->width() + 20, mainView->y());
+            // The device window where the main window docks it.
+            mainView->Hardware1Click();
             // The pad opens as the operator opens it, by the main window's button.
             mainView->Button1->click();
-            manual->move(mainView->x(), mainView->y() + mainView->height() + 40);
+            platform::dockBeside(manual.get(), {mainView->x(), mainView->y() + mainView->frameGeometry().height() + 40},
+                                 mainView.get());
             sky::showcase(*fPreselect, *fPreselAdd);
             screenshots::save(shots, {mainView.get(), manual.get(), devInt.get(), fList.get(), fPreselect.get(),
                                       fPreselAdd.get()});

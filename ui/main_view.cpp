@@ -11,6 +11,7 @@
 #include "core/utils.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
+#include "platform/docking.h"
 #include "platform/form_activation.h"
 #include "platform/timer_grid.h"
 #include "setup/encoder_setup.h"
@@ -502,7 +503,7 @@ void TMain_View::Calibrate4Click()
         return;
     wizard_->setStep(CONTROL::STATE.load());
     SIGNAL("Control", WM_STOP_MESSAGE, 0);
-    wizard->move(x() + frameGeometry().width() / 2 - wizard->frameGeometry().width() / 2, y());
+    platform::dockBeside(wizard, {x() + frameGeometry().width() / 2 - wizard->frameGeometry().width() / 2, y()}, this);
     FILLCONFIG();
 
     const setup_flow::GearPlan plan = setup_flow::planGear();
@@ -510,7 +511,9 @@ void TMain_View::Calibrate4Click()
         if (encoderDialog_) {
             const QRect me = frameGeometry();
             const QRect d = encoderDialog_->frameGeometry();
-            encoderDialog_->move(me.left() + me.width() / 2 - d.width() / 2, me.top() + me.height() / 2 - d.height() / 2);
+            platform::dockBeside(encoderDialog_,
+                                 {me.left() + me.width() / 2 - d.width() / 2, me.top() + me.height() / 2 - d.height() / 2},
+                                 this);
             encoderDialog_->exec();  // OK or the title bar: both go on alike
         }
         setup_flow::requestEncoderValues();
@@ -643,7 +646,7 @@ void TMain_View::showHoverHelp(const std::string& help)
 
 void TMain_View::placeBesideMe(QWidget* window, int gap)
 {
-    window->move(x() + frameGeometry().width() + gap, y());
+    platform::dockBeside(window, {x() + frameGeometry().width() + gap, y()}, this);
 }
 
 void TMain_View::setStatus(const std::string& text) { L_Object->setText(q(text)); }
