@@ -210,7 +210,7 @@ void TMain_View::buildMenu()
     connect(Exit1, &QAction::triggered, this, [this] { close(); });
     connect(Manual1, &QAction::triggered, this, [this] {
         if (manualPad_)
-            manualPad_->show();
+            platform::bringToFront(manualPad_);
     });
     connect(Hardware1, &QAction::triggered, this, [this] { Hardware1Click(); });
     connect(Parameters1, &QAction::triggered, this, [this] { Parameters1Click(); });
@@ -586,10 +586,11 @@ void TMain_View::siderialTimer()
 
 void TMain_View::Button1Click()
 {
+    // Both come to the front whether or not they were open, the pad last.
     if (graph_)
-        graph_->show();
+        platform::bringToFront(graph_);
     if (manualPad_)
-        manualPad_->show();
+        platform::bringToFront(manualPad_);
 }
 
 void TMain_View::Hardware1Click()
