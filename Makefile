@@ -39,10 +39,10 @@ screenshots: build
 		-R '^(ui_main_view_tests|setup_tests|tools_tests)$$'
 
 # Every reader of outside input under libFuzzer (clang), each for FUZZ_SECONDS,
-# side by side; one summary line per target.
+# JOBS side by side; one summary line per target.
 FUZZ_SECONDS ?= 30
 fuzz: deps
-	FUZZ_SECONDS=$(FUZZ_SECONDS) ./scripts/fuzz.sh
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) ./scripts/fuzz.sh
 
 clean:
 	rm -rf build build-asan build-tsan build-fuzz

@@ -10,6 +10,8 @@ endfunction()
 # orla_test(<name> SOURCES ... DEPS ... [THREADED])
 # One test program per tested folder, run by CTest as a whole. THREADED marks the
 # programs whose tests run real threads; the ThreadSanitizer build runs only those.
+# The offscreen desktop has three screens side by side (tests/support/screens.json):
+# 1920x1200, then 1366x768, then 1024x768.
 function(orla_test name)
     cmake_parse_arguments(ARG "THREADED" "" "SOURCES;DEPS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -22,5 +24,5 @@ function(orla_test name)
     set_tests_properties(${name} PROPERTIES
         LABELS "${labels}"
         TIMEOUT 300
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Europe/Berlin;ORLA_DATA_DIR=${ORLA_RUNTIME_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${PROJECT_SOURCE_DIR}/tests/support/screens.json;TZ=Europe/Berlin;ORLA_DATA_DIR=${ORLA_RUNTIME_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
 endfunction()

@@ -24,6 +24,13 @@ std::string withSep(std::string folder)
     return folder;
 }
 
+// The unnumbered backup's path; the generations add their number to it.
+std::string backupBase()
+{
+    const std::size_t dot = CONFIGFILE.find('.');
+    return CONFIGPATH + (dot == std::string::npos ? std::string() : CONFIGFILE.substr(0, dot)) + ".old";
+}
+
 }  // namespace
 
 void GET_CONF()
@@ -122,14 +129,27 @@ void LOAD_PARAM(const std::string& FILENAME, std::string_view /*SECTION*/)
 void CREATE_BACKUP()
 {
     auto& sys = platform::sys();
-    const std::size_t dot = CONFIGFILE.find('.');
-    const std::string base =
-        CONFIGPATH + (dot == std::string::npos ? std::string() : CONFIGFILE.substr(0, dot)) + ".old";
+    const std::string base = backupBase();
     for (int i = 9; i >= 1; --i) {
         const std::string target = base + text::decimal(i);
         sys.removeFile(target);
         sys.renameFile(i == 1 ? base : base + text::decimal(i - 1), target);
     }
+}
+
+bool SAVE_BACKUP()
+{
+    auto& sys = platform::sys();
+    const std::string base = backupBase();
+    // Copied aside first, so a file that cannot be copied rotates nothing away.
+    const std::string fresh = base + ".new";
+    if (!sys.copyFile(CONFIGPATH + CONFIGFILE, fresh))
+        return false;
+    CREATE_BACKUP();
+    if (sys.renameFile(fresh, base))
+        return true;
+    sys.removeFile(fresh);
+    return false;
 }
 
 namespace system_init {

@@ -30,6 +30,10 @@ std::string GET_EXEPATH();
 std::string EXTEND_PATH(std::string_view VALUE);
 void LOAD_PARAM(const std::string& FILENAME, std::string_view SECTION);
 void CREATE_BACKUP();
+// The backup the parameter editor's Save leaves: the generations move up one
+// (CREATE_BACKUP) and the settings file as it stands becomes the unnumbered
+// one. A settings file that cannot be copied moves nothing; false then.
+bool SAVE_BACKUP();
 
 namespace system_init {
 // The store's start-up: folders, declarations, settings file.

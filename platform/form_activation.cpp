@@ -51,6 +51,14 @@ public:
 
     void reset() { last_ = nullptr; }
 
+    // Comes to a form anew, though it may be the one come to last.
+    void comeBack(QWidget* form)
+    {
+        if (form == last_)
+            last_ = nullptr;
+        activated(form);
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -98,6 +106,16 @@ Watcher& watcher()
 }  // namespace
 
 void onFormActivate(QWidget* form, std::function<void()> handler) { watcher().add(form, std::move(handler)); }
+
+void bringToFront(QWidget* form)
+{
+    const bool wasShown = form->isVisible();
+    form->show();
+    form->raise();
+    form->activateWindow();
+    if (wasShown)
+        watcher().comeBack(form);
+}
 
 void formWindowActivated(QWidget* window) { watcher().activated(window); }
 

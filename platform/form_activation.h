@@ -17,6 +17,12 @@ namespace platform {
 // call replaces it. The registration ends when the window is destroyed.
 void onFormActivate(QWidget* form, std::function<void()> handler);
 
+// Shows `form`, raises it over the other windows and asks for the focus, as
+// showing a form does on the desktop the program was made for. A form that
+// was shown already runs its activation handler at once, as a newly shown one
+// does, also where the window manager keeps the focus where it was.
+void bringToFront(QWidget* form);
+
 // What the toolkit reports when `window` becomes active; the application-wide
 // event filter calls it, tests may call it directly. User-interface thread only.
 void formWindowActivated(QWidget* window);

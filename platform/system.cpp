@@ -56,6 +56,7 @@ public:
         // the backup rotation never wants.
         return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
     }
+    bool copyFile(const std::string& from, const std::string& to) override { return copyRegularFile(from, to); }
 
     std::vector<std::string> regularFiles(const std::string& folder) const override
     {
@@ -86,6 +87,44 @@ std::vector<std::string> listRegularFiles(const std::string& folder)
     ::closedir(dir);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool copyRegularFile(const std::string& from, const std::string& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    char buf[65536];
+    for (;;) {
+        const ssize_t got = ::read(in, buf, sizeof buf);
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < got;) {
+            const ssize_t put = ::write(out, buf + done, static_cast<std::size_t>(got - done));
+            ok = put > 0;
+            done += put > 0 ? put : 0;
+        }
+        if (!ok)
+            break;
+    }
+    ::close(in);
+    ok = ::close(out) == 0 && ok;
+    if (!ok)
+        ::unlink(to.c_str());
+    return ok;
 }
 
 void setSystem(System* replacement) { g_current.set(replacement); }

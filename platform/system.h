@@ -30,6 +30,10 @@ public:
     virtual bool makeFolder(const std::string& path) = 0;
     virtual bool removeFile(const std::string& path) = 0;
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+    // Copies a regular file (anything else fails at once, without blocking)
+    // to a new file of that name, replacing one there; a failure leaves no
+    // target behind.
+    virtual bool copyFile(const std::string& from, const std::string& to) = 0;
 
     // The names of the regular files in a folder, links followed (a link to
     // a file counts, a dangling one or one to a folder does not), in byte
@@ -44,6 +48,10 @@ void setSystem(System* replacement);
 // The listing the real service gives, for services that act on the real file
 // system too.
 std::vector<std::string> listRegularFiles(const std::string& folder);
+
+// The copy the real service makes, for services that act on the real file
+// system too.
+bool copyRegularFile(const std::string& from, const std::string& to);
 
 // The real service keeps the arguments main() was given.
 void setArguments(int argc, const char* const* argv);

@@ -5,6 +5,7 @@
 #include "forms/size.h"
 #include "forms/translate.h"
 #include "forms/widgets.h"
+#include "platform/docking.h"
 #include "platform/form_activation.h"
 #include "setup/mount_sketch.h"
 
@@ -123,7 +124,7 @@ void TSetup::FormActivate()
     texts_.gear = LANGUAGE::GETCAPTION("Setup", "message1", run_->look().messageText);
     run_->activate(texts_);
     if (pad_ && !pad_->isVisible()) {
-        pad_->move(x() + frameGeometry().width() + 10, y());
+        platform::dockBeside(pad_, {x() + frameGeometry().width() + 10, y()}, this);
         pad_->show();
     }
     setFocus();

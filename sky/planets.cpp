@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/input_file.h"
 #include "sky/files.h"
 
 #include <cmath>
@@ -263,9 +264,15 @@ bool CALC_PLANET(std::string_view NAME, double DN, std::string& RASTR, std::stri
 {
     RASTR = zeroHour();
     DECSTR = zeroDeg();
-    const skyfiles::ReadResult file = skyfiles::readWhole(ELEMENTS_PATH(), kMaxElementsBytes);
+    const std::string path = ELEMENTS_PATH();
+    const skyfiles::ReadResult file = skyfiles::readWhole(path, kMaxElementsBytes);
     if (!file.ok) {
-        platform::dialogs().message(kMissingTitle, kMissingText);
+        // A file that is there but too large is not called missing.
+        if (!file.missing && platform::InputFile(path).size() > static_cast<off_t>(kMaxElementsBytes))
+            platform::dialogs().message(kTooLargeTitle, "The planet information file " + path +
+                                                            " is larger than 1 MiB. No planet positions available.");
+        else
+            platform::dialogs().message(kMissingTitle, kMissingText);
         return false;
     }
     double ra = 0, dec = 0;

@@ -29,6 +29,7 @@ inline constexpr std::size_t kMaxElementsLine = 255;
 
 inline constexpr const char* kMissingTitle = "Missing File";
 inline constexpr const char* kMissingText = "The panet infromation file is missing. No planet positions availeble.";
+inline constexpr const char* kTooLargeTitle = "File Too Large";
 
 // The bodies as the elements file names them, the Sun first.
 inline constexpr std::array<const char*, 9> PLANET_NAMES = {

@@ -100,7 +100,6 @@ void Tparam_view::FILL()
     // One counter per section: a tab's slot is its section's name, and the
     // rows of hidden sections count among themselves the same way.
     std::map<std::string, int> counters;
-    int tallest = 0;
     for (std::int32_t i = 0; i < n; ++i) {
         const std::optional<PARAM_T> p = PARAM_AT(i);
         if (!p)
@@ -110,10 +109,8 @@ void Tparam_view::FILL()
                                           param_rows::ROW_LEFT);
         row.SEC = p->SECTION;
         ++counter;
-        tallest = std::max(tallest, counter);
         FORM_LIST.push_back(std::move(row));
     }
-    rows_->resize(rows_->width(), std::max(rows_->height(), param_rows::rowTop(tallest) + 10));
 }
 
 Tparam_view::FORM_PARAM_T Tparam_view::VIEW_PARAM_ADD(const std::string& NAME, const std::string& VALUE,
@@ -176,13 +173,17 @@ void Tparam_view::SELECT_SECTION()
 {
     const std::string shown = TabControl1->currentIndex() < 0 ? std::string()
                                                                : TabControl1->tabText(TabControl1->currentIndex()).toStdString();
+    int rows = 0;
     for (FORM_PARAM_T& row : FORM_LIST) {
         const bool on = TabControl1->currentIndex() >= 0 && row.SEC == shown;
+        rows += on;
         row.LAB->setVisible(on);
         row.UNT->setVisible(on);
         row.CMB->setVisible(on && row.CBOX);
         row.EDT->setVisible(on && !row.CBOX);
     }
+    // The box scrolls only as far as the rows shown reach.
+    rows_->resize(rows_->width(), std::max(kBoxHeight - 4, param_rows::rowTop(rows) + 10));
 }
 
 void Tparam_view::TabControl1Change() { SELECT_SECTION(); }
@@ -221,7 +222,7 @@ void Tparam_view::Exit_ButtonClick()
 void Tparam_view::Save_ButtonClick()
 {
     COMMIT_CHANGES();
-    CREATE_BACKUP();
+    SAVE_BACKUP();
 }
 
 void Tparam_view::Cancel_ButtonClick() { done(mrCancel); }

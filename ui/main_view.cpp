@@ -16,6 +16,7 @@
 #include "forms/widgets.h"
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
+#include "platform/docking.h"
 #include "platform/form_activation.h"
 #include "platform/timer_grid.h"
 #include "setup/encoder_setup.h"
@@ -185,7 +186,7 @@ void TMain_View::buildMenu()
     connect(Exit1, &QAction::triggered, this, [this] { close(); });
     connect(Manual1, &QAction::triggered, this, [this] {
         if (manualPad_)
-            manualPad_->show();
+            platform::bringToFront(manualPad_);
     });
     connect(Hardware1, &QAction::triggered, this, [this] { Hardware1Click(); });
     connect(Parameters1, &QAction::triggered, this, [this] { Parameters1Click(); });
@@ -478,7 +479,7 @@ void TMain_View::Calibrate4Click()
         return;
     wizard_->setStep(CONTROL::STATE.load());
     SIGNAL(bus::Control, WM_STOP_MESSAGE, 0);
-    wizard->move(x() + frameGeometry().width() / 2 - wizard->frameGeometry().width() / 2, y());
+    platform::dockBeside(wizard, {x() + frameGeometry().width() / 2 - wizard->frameGeometry().width() / 2, y()}, this);
     FILLCONFIG();
 
     const setup_flow::GearPlan plan = setup_flow::planGear();
@@ -486,7 +487,9 @@ void TMain_View::Calibrate4Click()
         if (encoderDialog_) {
             const QRect me = frameGeometry();
             const QRect d = encoderDialog_->frameGeometry();
-            encoderDialog_->move(me.left() + me.width() / 2 - d.width() / 2, me.top() + me.height() / 2 - d.height() / 2);
+            platform::dockBeside(encoderDialog_,
+                                 {me.left() + me.width() / 2 - d.width() / 2, me.top() + me.height() / 2 - d.height() / 2},
+                                 this);
             encoderDialog_->exec();  // OK or the title bar: both go on alike
         }
         setup_flow::requestEncoderValues();
@@ -559,10 +562,11 @@ void TMain_View::siderialTimer()
 
 void TMain_View::Button1Click()
 {
+    // Both come to the front whether or not they were open, the pad last.
     if (graph_)
-        graph_->show();
+        platform::bringToFront(graph_);
     if (manualPad_)
-        manualPad_->show();
+        platform::bringToFront(manualPad_);
 }
 
 void TMain_View::Hardware1Click()
@@ -619,7 +623,7 @@ void TMain_View::showHoverHelp(const std::string& help)
 
 void TMain_View::placeBesideMe(QWidget* window, int gap)
 {
-    window->move(x() + frameGeometry().width() + gap, y());
+    platform::dockBeside(window, {x() + frameGeometry().width() + gap, y()}, this);
 }
 
 void TMain_View::setStatus(const std::string& text) { L_Object->setText(forms::qstr(text)); }

@@ -2,6 +2,7 @@
 
 #include "board/dev_int.h"
 #include "forms/screenshots.h"
+#include "platform/docking.h"
 #include "sky/row_list.h"
 #include "sky/list.h"
 #include "sky/presel_add.h"
@@ -61,10 +62,11 @@ void fillLists(TF_preselect& preselect, TF_presel_add& entry)
 
 void saveAll(const QString& folder, const Windows& w)
 {
-    w.device.move(w.main.x() + w.main.width() + 20, w.main.y());
+    // The device window where the main window docks it.
+    w.main.Hardware1Click();
     // The pad opens as the operator opens it, by the main window's button.
     w.main.Button1->click();
-    w.pad.move(w.main.x(), w.main.y() + w.main.height() + 40);
+    platform::dockBeside(&w.pad, {w.main.x(), w.main.y() + w.main.frameGeometry().height() + 40}, &w.main);
     fillLists(w.preselect, w.entry);
     screenshots::save(folder, {&w.main, &w.pad, &w.device, &w.list, &w.preselect, &w.entry});
     saveOpened(folder, &w.editor, [&] { w.main.Parameters1->trigger(); }, [&] { w.editor.Cancel_Button->click(); });

@@ -7,6 +7,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::string_literals;
 
@@ -203,6 +204,41 @@ TEST_F(Settings, BackupRotation)
     tmp.write(".old", "p");
     CREATE_BACKUP();
     EXPECT_EQ(readFile(tmp.path() + ".old1"), "p");
+}
+
+// Every Save leaves the settings file as it stood as the newest backup, so
+// ten Saves in a row keep ten copies and lose nothing the operator kept
+// beyond the tenth; a settings file that cannot be copied moves nothing.
+TEST_F(Settings, SavedBackupCopiesTheSettingsFileAfterTheRotation)
+{
+    CONFIGPATH = tmp.path();
+    CONFIGFILE = "orlasetup.ini";
+    const std::string base = tmp.path() + "orlasetup.old";
+    tmp.write("orlasetup.old", "kept");
+    tmp.write("orlasetup.ini", "Language=de\n");
+    ASSERT_TRUE(SAVE_BACKUP());
+    EXPECT_EQ(readFile(base), "Language=de\n");
+    EXPECT_EQ(readFile(base + "1"), "kept");
+    EXPECT_EQ(readFile(tmp.path() + "orlasetup.ini"), "Language=de\n") << "the settings file stays as it was";
+
+    tmp.write("orlasetup.ini", "Language=fr\n");
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(SAVE_BACKUP()) << i;
+    EXPECT_EQ(readFile(base), "Language=fr\n");
+    EXPECT_EQ(readFile(base + "8"), "Language=de\n");
+    EXPECT_EQ(readFile(base + "9"), "kept") << "the tenth Save still keeps it";
+    EXPECT_FALSE(exists(base + ".new"));
+
+    const auto untouched = [&](const char* what) {
+        EXPECT_FALSE(SAVE_BACKUP()) << what;
+        EXPECT_EQ(readFile(base), "Language=fr\n") << what;
+        EXPECT_EQ(readFile(base + "9"), "kept") << what;
+        EXPECT_FALSE(exists(base + ".new")) << what;
+    };
+    ::unlink((tmp.path() + "orlasetup.ini").c_str());
+    untouched("no settings file");
+    ASSERT_EQ(::mkfifo((tmp.path() + "orlasetup.ini").c_str(), 0600), 0);
+    untouched("a FIFO named as the settings file, which must not block");
 }
 
 TEST_F(Settings, ProgramFolderAndExtendPath)

@@ -316,6 +316,44 @@ TEST_F(WholeSetUp, AlignOnABoardSetUpBeforeKeepsItsSetUpWithAbsoluteEncoders)
     EXPECT_EQ(sent(0x92) + sent(0x93), 0u);
 }
 
+// The set-up on a laptop's screen and on a small one, the main window at
+// either edge or in the middle: the set-up window and the pad it docks lie
+// wholly on that screen, each beside the other where that fits.
+TEST_F(WholeSetUp, OnASmallScreenTheSetUpWindowAndThePadStayOnIt)
+{
+    board.setupDone = true;
+    board.absoluteEncoders = true;
+    connect(false, false, false, false, false);
+    view->show();
+    periods(2);
+    for (const auto& [what, area, at] : main_view_testing::mainPlaces(view->frameGeometry().width())) {
+        SCOPED_TRACE(testing::Message() << what << " at " << at.x());
+        view->move(at);
+        view->B_Align->click();
+        ASSERT_TRUE(periodsUntil([&] { return setup->isVisible(); }, 50));
+        setup->FormActivate();
+        periods(2);
+        ASSERT_TRUE(pad->isVisible());
+        for (QWidget* w : {static_cast<QWidget*>(setup.get()), static_cast<QWidget*>(pad.get())})
+            EXPECT_TRUE(area.contains(w->frameGeometry())) << w->objectName().toStdString() << " at "
+                                                           << w->frameGeometry().x();
+        const QPoint beside(at.x() + view->frameGeometry().width(), at.y());
+        if (area.contains(QRect(beside, setup->frameGeometry().size()))) {
+            EXPECT_EQ(setup->pos(), beside);
+        }
+        const QPoint padBeside(setup->x() + setup->frameGeometry().width() + 10, setup->y());
+        if (area.contains(QRect(padBeside, pad->frameGeometry().size()))) {
+            EXPECT_EQ(pad->pos(), padBeside);
+        } else {
+            EXPECT_EQ(pad->frameGeometry().right(), area.right());
+        }
+        setup->B_Cancel->click();
+        periods(2);
+        ASSERT_FALSE(setup->isVisible());
+        pad->hide();
+    }
+}
+
 TEST_F(WholeSetUp, CancelAfterTheDirectionsWereWrittenLeavesNothingChanged)
 {
     // Dec motor reversed, encoders crossed.

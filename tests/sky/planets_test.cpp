@@ -167,8 +167,9 @@ TEST_F(SkyStand, CalcPlanetWritesTheTextsOfTheEarthExample)
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
-// A file that is missing, unreadable or no file at all: one box, zero texts.
-TEST_F(SkyStand, CalcPlanetWithoutAReadableFileShowsTheMissingFileBox)
+// A file that is missing, unreadable, too large or no file at all: one box,
+// zero texts.
+TEST_F(SkyStand, CalcPlanetWithoutAReadableFileShowsOneBox)
 {
     const auto check = [&](const char* what) {
         dialogs.clear();
@@ -188,8 +189,17 @@ TEST_F(SkyStand, CalcPlanetWithoutAReadableFileShowsTheMissingFileBox)
     ASSERT_EQ(::mkfifo(elementsPath().c_str(), 0600), 0);
     check("a FIFO");
     ASSERT_EQ(::unlink(elementsPath().c_str()), 0);
+
+    // One that is there but past the bound says so instead.
     writeElements(std::string(PLANETS::kMaxElementsBytes + 1, '#'));
-    check("too large");
+    dialogs.clear();
+    std::string ra = "x", dec = "x";
+    EXPECT_FALSE(PLANETS::CALC_PLANET("Mars", 0, ra, dec));
+    EXPECT_EQ(ra, kZeroHour);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "File Too Large");
+    EXPECT_EQ(dialogs.shown()[0].text,
+              "The planet information file " + elementsPath() + " is larger than 1 MiB. No planet positions available.");
 }
 
 TEST_F(SkyStand, CalcPlanetNamesTheBodyItCannotCompute)

@@ -49,6 +49,10 @@ public:
     bool makeFolder(const std::string& path) override;
     bool removeFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
+    bool copyFile(const std::string& from, const std::string& to) override
+    {
+        return platform::copyRegularFile(from, to);
+    }
     // The real listing; the folders asked for are recorded.
     std::vector<std::string> regularFiles(const std::string& folder) const override;
     mutable std::vector<std::string> listedFolders;

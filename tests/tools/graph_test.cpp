@@ -6,8 +6,12 @@
 #include "tests/tools/tools_stand.h"
 #include "tools/graph.h"
 #include "forms/image_widget.h"
+#include "platform/form_activation.h"
+#include "ui/main_view.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QPushButton>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -224,6 +228,47 @@ TEST_F(Graph, ClearErasesAndStartsAtTheLeftActivationTakesBaselines)
     graph->show();
     const QImage shown = graph->PaintBox1->grab().toImage();
     EXPECT_EQ(shown.pixelColor(2, blue.back()), TForm2::colour(graph_plot::AbsVert));
+    graph->hide();
+}
+
+// "Graph + pad" on windows already open, the graph behind the main window:
+// both come to the front, the pad last, and the graph takes new baselines as
+// at any activation, whichever window was active last.
+TEST_F(Graph, GraphAndPadOnOpenWindowsBringsBothToTheFrontWithNewBaselines)
+{
+    TMain_View view;
+    view.siderial->stop();
+    view.SETUP_DONE = true;  // no mount side here
+    QWidget pad;
+    view.setGraphWindow(graph.get());
+    view.setManualPad(&pad);
+    view.show();
+    view.Button1->click();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(graph->isVisible());
+    ASSERT_TRUE(pad.isVisible());
+
+    const auto pressAndPlot = [&](Positions now, QWidget* activeBefore) {
+        positions = now;
+        view.activateWindow();
+        platform::formWindowActivated(activeBefore);
+        view.Button1->click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(QApplication::activeWindow(), &pad) << "the pad comes last";
+        graph->MenuItem9->trigger();
+        graph->Timer1Timer();
+        graph->Timer1Timer();
+        return rowsOf(TForm2::colour(graph_plot::AbsVert), 2);
+    };
+    for (QWidget* before : {static_cast<QWidget*>(&view), static_cast<QWidget*>(graph.get())}) {
+        SCOPED_TRACE(before->objectName().toStdString());
+        const Positions now = before == &view ? Positions{kQuarter, kQuarter, kQuarter, kQuarter}
+                                              : Positions{kQuarter / 2, kQuarter, kQuarter, kQuarter / 3};
+        const std::vector<int> blue = pressAndPlot(now, before);
+        ASSERT_FALSE(blue.empty());
+        EXPECT_GE(blue.back(), 228) << "the positions of the press are the baselines: the curve is at the bottom";
+    }
+    view.hide();
     graph->hide();
 }
 

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTimer>
 
@@ -116,6 +118,23 @@ TEST_F(ParamView, OneTabPerVisibleSectionWithItsRowsInPlace)
     EXPECT_EQ(row("Setup_Range").UNT->text(), "deg");
 }
 
+// The hidden sections hold more rows than any tab; they must not make every
+// tab scroll. A tab whose own rows do not fit still scrolls.
+TEST_F(ParamView, OnlyATabWhoseRowsDoNotFitScrolls)
+{
+    for (int i = 0; i < 12; ++i)
+        PARAM_ADD("Long_" + std::to_string(i), "1", "long", "", "");
+    view->show();
+    view->FormActivate();
+    QScrollBar* bar = view->ScrollBox1->verticalScrollBar();
+    for (const QString tab : {"param", "Window", "init", "control", "long", "param"}) {
+        selectTab(tab);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(bar->isVisible(), tab == "long") << tab.toStdString();
+    }
+    view->hide();
+}
+
 TEST_F(ParamView, ShowingItTranslatesItWithoutAnActivation)
 {
     programInDataFolder();
@@ -162,9 +181,11 @@ TEST_F(ParamView, ExitTakesOnlyTheRowsTheOperatorChanged)
     EXPECT_EQ(GET_PARAM("Power_check"), "No");
 }
 
-TEST_F(ParamView, CancelTakesNothingSaveTakesAndMovesTheBackupsUp)
+TEST_F(ParamView, CancelTakesNothingSaveTakesAndKeepsTheSettingsFileAsTheNewestBackup)
 {
     testing_support::TempDir& dir = home;
+    const std::string settings = "Setup_Range=5\n";
+    dir.write("orlasetup.ini", settings);
     dir.write("orlasetup.old", "first");
     dir.write("orlasetup.old1", "second");
 
@@ -179,10 +200,10 @@ TEST_F(ParamView, CancelTakesNothingSaveTakesAndMovesTheBackupsUp)
     row("Setup_Range").EDT->setText("7");
     view->Save_ButtonClick();
     EXPECT_EQ(GET_PARAM("Setup_Range"), "7");
-    EXPECT_FALSE(testing_support::exists(dir.path() + "orlasetup.old"));
+    EXPECT_EQ(testing_support::readFile(dir.path() + "orlasetup.old"), settings);
     EXPECT_EQ(testing_support::readFile(dir.path() + "orlasetup.old1"), "first");
     EXPECT_EQ(testing_support::readFile(dir.path() + "orlasetup.old2"), "second");
-    EXPECT_FALSE(testing_support::exists(dir.path() + "orlasetup.ini")) << "no settings file is written";
+    EXPECT_EQ(testing_support::readFile(dir.path() + "orlasetup.ini"), settings) << "no settings file is written";
     view->Cancel_ButtonClick();
     EXPECT_EQ(view->result(), Tparam_view::mrCancel);
     EXPECT_EQ(GET_PARAM("Setup_Range"), "7") << "what Save took stays";

@@ -22,7 +22,9 @@
 
 #include <QCoreApplication>
 #include <QEnterEvent>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -31,6 +33,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace main_view_testing {
 
@@ -39,6 +42,36 @@ inline std::string dataDir()
 {
     const char* d = std::getenv("ORLA_DATA_DIR");
     return d ? std::string(d) : std::string(".");
+}
+
+// The free area of one of the test stand's screens (tests/support/screens.json):
+// "desk" 1920x1200, "laptop" 1366x768, "small" 1024x768, side by side.
+inline QRect screenArea(const char* name)
+{
+    for (QScreen* s : QGuiApplication::screens())
+        if (s->name() == QLatin1String(name))
+            return s->availableGeometry();
+    ADD_FAILURE() << "no screen " << name << ": run the tests through ctest";
+    return {};
+}
+
+// A main window at the left edge, in the middle and at the right edge of the
+// laptop's and the small screen, its top at the top.
+struct MainPlace {
+    const char* what;
+    QRect area;
+    QPoint at;
+};
+inline std::vector<MainPlace> mainPlaces(int mainFrameWidth)
+{
+    std::vector<MainPlace> places;
+    for (const char* screen : {"laptop", "small"}) {
+        const QRect a = screenArea(screen);
+        places.push_back({screen, a, {a.x(), a.y()}});
+        places.push_back({screen, a, {a.x() + (a.width() - mainFrameWidth) / 2, a.y()}});
+        places.push_back({screen, a, {a.x() + a.width() - mainFrameWidth, a.y()}});
+    }
+    return places;
 }
 
 // The windows' shared state back to its start: language, scaling, activation.

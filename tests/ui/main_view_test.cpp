@@ -262,6 +262,33 @@ TEST_F(MainView, FirstActivationStartsTheMountSideAndCloseEndsIt)
     EXPECT_EQ(board.motionFrames().size(), frames.size()) << "no frame after the close: the loop has ended";
 }
 
+// On a laptop's screen or a small one the device window stays wholly on the
+// screen wherever the main window stands, and keeps its place where it fits.
+TEST_F(MainView, DockedDeviceWindowStaysOnTheScreenOfTheMainWindow)
+{
+    QWidget device;
+    device.resize(330, 220);
+    view->setDeviceWindow(&device);
+    view->show();
+    settle();
+    for (const auto& [what, area, at] : main_view_testing::mainPlaces(view->frameGeometry().width())) {
+        SCOPED_TRACE(testing::Message() << what << " at " << at.x());
+        device.hide();
+        view->move(at);
+        view->Hardware1->trigger();
+        settle();
+        const QRect frame = device.frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << frame.x() << "+" << frame.width();
+        const QPoint part(at.x() + view->frameGeometry().width() + 20, at.y());
+        if (area.contains(QRect(part, frame.size()))) {
+            EXPECT_EQ(device.pos(), part) << "the place beside the main window fits";
+        } else {
+            EXPECT_EQ(frame.right(), area.right()) << "moved no further than onto the screen";
+        }
+    }
+    view->hide();
+}
+
 TEST_F(MainView, MenuCommandsOfTheParts)
 {
     SET_PARAM("Cycle_Time", "20");
