@@ -2,7 +2,7 @@
 
 #include "board/hal.h"
 #include "platform/form_activation.h"
-#include "platform/timer_grid.h"
+#include "platform/display_tick.h"
 #include "ui/image_widget.h"
 
 #include <QAction>
@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QTimer>
 
 using graph_plot::Curve;
 
@@ -167,11 +166,11 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent), readPositions(boardPositi
     resize(kWidth, kHeight + MainMenu1->sizeHint().height());
     client_->installEventFilter(this);
 
-    Timer1 = new QTimer(this);
+    Timer1 = new platform::DisplayTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(kTickMs);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    platform::startOnGrid(Timer1);
+    connect(Timer1, &platform::DisplayTimer::timeout, this, [this] { Timer1Timer(); });
+    Timer1->start();
     platform::onFormActivate(this, [this] { FormActivate(); });
 }
 

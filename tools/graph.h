@@ -16,7 +16,9 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
-class QTimer;
+namespace platform {
+class DisplayTimer;
+}
 class TImage;
 
 // A plot area with a picture of its own.
@@ -54,7 +56,7 @@ public:
     TPaintBox* PaintBox1;
     QLabel *Label1, *Label2, *Label3, *Label4;
     TImage *Shape1, *Shape2, *Shape3, *Shape4;
-    QTimer* Timer1;
+    platform::DisplayTimer* Timer1;
 
     void Timer1Timer();
     void FormActivate();

@@ -12,7 +12,7 @@
 #include "platform/desktop.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
-#include "platform/timer_grid.h"
+#include "platform/display_tick.h"
 #include "setup/encoder_setup.h"
 #include "setup/setup_flow.h"
 #include "setup/wizard_link.h"
@@ -31,7 +31,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 
 #include <variant>
 
@@ -148,10 +147,10 @@ TMain_View::TMain_View(QWidget* parent) : SignalReceiver<QWidget>(parent)
     resize(kWidth, kHeight);
     buildMenu();
     buildComponents();
-    siderial = new QTimer(this);
+    siderial = new platform::DisplayTimer(this);
     siderial->setObjectName("siderial");
     siderial->setInterval(kTimerMs);
-    connect(siderial, &QTimer::timeout, this, [this] { siderialTimer(); });
+    connect(siderial, &platform::DisplayTimer::timeout, this, [this] { siderialTimer(); });
     FormCreate();
     platform::onFormActivate(this, [this] { FormActivate(); });
 }
@@ -309,7 +308,7 @@ void TMain_View::FormCreate()
     for (const char* name : kSoundNames)
         PLAYSND->ADD(name, GET_PARAM(name));
     LANGUAGE::INIT("orla_setup.lng." + GET_PARAM("Language"));
-    platform::startOnGrid(siderial);
+    siderial->start();
 }
 
 // --- Wiring ----------------------------------------------------------------
