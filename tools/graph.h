@@ -29,7 +29,8 @@ public:
 
     const QImage& canvas();
     void erase();
-    void line(const QColor& colour, int x0, int y0, int x1, int y1);
+    // One plot's segments, drawn with one painter.
+    void lines(const std::vector<graph_plot::Segment>& segments, QColor (*colour)(graph_plot::Curve));
 
 protected:
     void paintEvent(QPaintEvent* event) override;
