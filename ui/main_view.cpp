@@ -283,6 +283,12 @@ void TMain_View::buildComponents()
         b->setEnabled(false);
     for (QPushButton* b : {B_Init, B_Align, B_Gear, B_save})
         b->installEventFilter(this);
+    // A set-up begins at Init: it has the focus at the start, and Enter
+    // presses the command button that has it. A gear field with the focus
+    // would have its caret blink (and repaint) all the time the window is idle.
+    for (QPushButton* b : {B_Init, B_Align, B_Gear, B_save, Button1})
+        b->setAutoDefault(true);
+    B_Init->setFocus();
     connect(B_Init, &QPushButton::clicked, this, [this] { Calibrate3Click(); });
     connect(B_Align, &QPushButton::clicked, this, [this] { Calibrate2Click(); });
     connect(B_Gear, &QPushButton::clicked, this, [this] { Calibrate4Click(); });
