@@ -14,6 +14,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QMainWindow window;
+    window.setWindowTitle("bare window");
     window.resize(640, 480);
     window.show();
     QTimer tick;

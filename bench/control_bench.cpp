@@ -5,7 +5,9 @@
 // simulated board through the real device window, HID connection and reader
 // thread; the three take turns in short rounds. For each: the cycle period's
 // median, 99th percentile and largest value, and the CPU share of the loop's
-// own thread; then how far the loop stands from the floor.
+// own thread, read from outside it (the kernel's count of its run time), so
+// that measuring adds no call to either loop; then how far the loop stands
+// from the floor.
 //
 //   build/bench/control_bench [seconds]   (30 by default, in rounds of 2 s)
 
@@ -24,11 +26,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
+#include <pthread.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,26 +40,41 @@
 namespace {
 
 using bench::fixed;
-using bench::threadCpuSeconds;
 using Clock = std::chrono::steady_clock;
 constexpr int kCycleMs = 10;
 constexpr int kRoundSeconds = 2;
 constexpr int kSettleMs = 500;  // of each round of the real loop, left out
 
-// What one thread did: when each of its cycles ended, and its CPU time
-// between the first and the last end.
+// What one thread did: when each of its cycles ended, and the CPU time it
+// used over `wall` seconds, both read by another thread.
 struct Record {
     std::vector<Clock::time_point> ends;
-    double cpuFirst = 0.0, cpuLast = 0.0;
+    double cpu = 0.0, wall = 0.0;
 
-    void mark()
+    void mark() { ends.push_back(Clock::now()); }
+};
+
+// The CPU time of a thread between start() and stop(), read on the calling thread.
+class OutsideCpu {
+public:
+    explicit OutsideCpu(const char* threadName) : name_(threadName) {}
+    void start()
     {
-        const double cpu = threadCpuSeconds();
-        if (ends.empty())
-            cpuFirst = cpu;
-        cpuLast = cpu;
-        ends.push_back(Clock::now());
+        tid_ = bench::taskNamed(name_);
+        cpu0_ = bench::taskCpuSeconds(tid_).value_or(0.0);
+        t0_ = Clock::now();
     }
+    void stop(Record& r) const
+    {
+        r.cpu = bench::taskCpuSeconds(tid_).value_or(cpu0_) - cpu0_;
+        r.wall = std::chrono::duration<double>(Clock::now() - t0_).count();
+    }
+
+private:
+    std::string name_;
+    long tid_ = 0;
+    double cpu0_ = 0.0;
+    Clock::time_point t0_;
 };
 
 struct Figures {
@@ -74,10 +93,8 @@ struct Rounds {
     {
         for (std::size_t i = 1; i < r.ends.size(); ++i)
             periods.push_back(std::chrono::duration<double, std::milli>(r.ends[i] - r.ends[i - 1]).count());
-        if (r.ends.size() > 1) {
-            cpu += r.cpuLast - r.cpuFirst;
-            wall += std::chrono::duration<double>(r.ends.back() - r.ends.front()).count();
-        }
+        cpu += r.cpu;
+        wall += r.wall;
         cycles += r.ends.size();
     }
 
@@ -95,7 +112,7 @@ struct Rounds {
         f.median = at(0.5);
         f.p99 = at(0.99);
         f.max = p.back();
-        f.cpuShare = cpu / wall;
+        f.cpuShare = wall > 0 ? cpu / wall : 0.0;
         return f;
     }
 };
@@ -112,11 +129,13 @@ Record floorLoop(int seconds)
 {
     Record r;
     r.ends.reserve(static_cast<std::size_t>(seconds) * 110 + 10);
+    std::atomic<bool> named{false}, running{true};
     std::thread t([&] {
+        pthread_setname_np(pthread_self(), "bare loop");
+        named = true;
         timespec next{};
         clock_gettime(CLOCK_MONOTONIC, &next);
-        const auto until = Clock::now() + std::chrono::seconds(seconds);
-        while (Clock::now() < until) {
+        while (running.load()) {
             next.tv_nsec += kCycleMs * 1'000'000L;
             if (next.tv_nsec >= 1'000'000'000L) {
                 next.tv_nsec -= 1'000'000'000L;
@@ -127,6 +146,13 @@ Record floorLoop(int seconds)
             r.mark();
         }
     });
+    while (!named.load())
+        std::this_thread::yield();
+    OutsideCpu cpu("bare loop");
+    cpu.start();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    cpu.stop(r);
+    running = false;
     t.join();
     return r;
 }
@@ -162,7 +188,12 @@ Record realLoop(bool withBoard, int seconds, long* motionFrames)
         r.mark();
     };
     CONTROL::INIT_CONTR(hooks);
-    QTimer::singleShot(seconds * 1000 + kSettleMs, Qt::PreciseTimer, QCoreApplication::instance(), &QCoreApplication::quit);
+    OutsideCpu cpu("control loop");
+    QTimer::singleShot(kSettleMs, Qt::PreciseTimer, QCoreApplication::instance(), [&] { cpu.start(); });
+    QTimer::singleShot(seconds * 1000 + kSettleMs, Qt::PreciseTimer, QCoreApplication::instance(), [&] {
+        cpu.stop(r);
+        QCoreApplication::quit();
+    });
     QCoreApplication::exec();
     CONTROL::CTRL_CLOSE(-1);
     board.stop();
@@ -206,8 +237,9 @@ int main(int argc, char** argv)
         dummy.add(realLoop(false, kRoundSeconds, &frames));
         withBoard.add(realLoop(true, kRoundSeconds, &frames));
     }
-    std::printf("Cycle_Time %d ms, %d rounds of %d s each; periods in ms, CPU of the loop's own thread\n\n", kCycleMs,
-                rounds, kRoundSeconds);
+    std::printf("Cycle_Time %d ms, %d rounds of %d s each; periods in ms, CPU of the loop's own thread read from "
+                "outside it\n\n",
+                kCycleMs, rounds, kRoundSeconds);
     std::printf("%-34s %6s  %8s  %8s  %8s  %9s\n", "", "cycles", "median", "p99", "largest", "CPU");
     const Figures f = floor.figures();
     print("floor: absolute-deadline sleeps", f);

@@ -115,8 +115,11 @@ Result realPath(int perSecond, int seconds)
         if (++res.delivered == total)
             loop.quit();
     };
-    // The reader takes its target when it starts: connect again so it takes this one.
+    // The reader takes its target when it starts: connect again so it takes
+    // this one, and let the one it replaces end (its handle with it) first.
     window.HidDevice1->CONNECT(static_cast<std::uint16_t>(window.RA_DEV));
+    while (board->openHandles() > 2)  // the writer's and the new reader's
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
 
     const double cpu0 = processCpuSeconds();
     const auto t0 = Clock::now();

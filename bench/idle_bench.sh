@@ -1,67 +1,71 @@
 #!/bin/sh
-# The whole program idle: started under a virtual display on a machine
-# without a board (so with the dummy device), its CPU time per thread over
-# the given seconds once its window is up. Beside it, over the same seconds,
-# its floor: a bare Qt window with a 10 ms timer and a thread sleeping to
-# 10 ms deadlines, both doing nothing. Measured at the same time, a change in
-# the machine's load meets both alike.
+# The whole program idle: started on a virtual display of its own on a
+# machine without a board (so with the dummy device); its CPU time and wakes
+# per thread over the given seconds once its main window is up, and again
+# with the graph and the pad open ("Graph + pad" pressed from the keyboard,
+# Tab and Space from Init). Beside it, over the same seconds, its floor: a
+# bare Qt window with a 10 ms timer and a thread sleeping to 10 ms deadlines,
+# both doing nothing. Measured at the same time, a change in the machine's
+# load meets both alike. Only the processes started here are measured and
+# ended, by the ids held.
 #
 #   bench/idle_bench.sh [build folder] [seconds]    (build, 30)
 set -eu
 build=${1:-build}
 seconds=${2:-30}
-command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (package xvfb)"; exit 1; }
-work=$(mktemp -d)
-export HOME="$work/home"
-mkdir -p "$HOME"
-runners=
-trap 'for r in $runners; do kill $r 2>/dev/null || true; done; rm -rf "$work"' EXIT
+. "$(dirname "$0")/processes.sh"
+command -v xwininfo >/dev/null || { echo "xwininfo is missing (package x11-utils)"; exit 1; }
 
-# CPU nanoseconds and name of every thread of $1, one "tid ns name" a line.
+# Of every thread of $1, one "tid cpu-ns wakes name" a line; wakes are the
+# times the thread gave up the processor to wait.
 threads() {
     for t in /proc/$1/task/*; do
         [ -r "$t/schedstat" ] || continue
-        echo "${t##*/} $(cut -d' ' -f1 "$t/schedstat") $(tr ' ' '_' <"$t/comm")"
+        echo "${t##*/} $(cut -d' ' -f1 "$t/schedstat") $(sed -n 's/^voluntary_ctxt_switches:[[:space:]]*//p' "$t/status") $(tr ' ' '_' <"$t/comm")"
     done
 }
 
-# Starts $1 under a display of its own; prints its process id.
-start() {
-    xvfb-run -a -s "-screen 0 1280x1024x24" "$1" >/dev/null 2>&1 &
-    runners="$runners $!"
-    i=0
-    while [ $i -lt 100 ]; do
-        sleep 0.1
-        pid=$(pgrep -n -f "^$1\$" || true)
-        [ -n "$pid" ] && { echo "$pid"; return; }
-        i=$((i + 1))
-    done
-    echo "$1 did not start" >&2
-    exit 1
-}
-
+# $1 the title, $2 the process id (its user-interface thread has the same
+# id), $3 and $4 the readings before and after.
 report() {
     echo "$1 ($seconds s)"
-    awk -v s="$seconds" '
-        NR == FNR { before[$1] = $2; next }
-        ($1 in before) {
-            ms = ($2 - before[$1]) / 1e6 / s
+    awk -v s="$seconds" -v ui="$2" '
+        NR == FNR { cpu[$1] = $2; wakes[$1] = $3; next }
+        ($1 in cpu) {
+            ms = ($2 - cpu[$1]) / 1e6 / s
             total += ms
-            printf "  %-20s %8.3f ms/s  %6.3f %% of a core\n", $3, ms, ms / 10
+            printf "  %-20s %8.3f ms/s  %6.3f %% of a core  %6.1f wakes/s%s\n", $4, ms, ms / 10, ($3 - wakes[$1]) / s,
+                $1 == ui ? "  (user-interface thread)" : ""
         }
         END { printf "  %-20s %8.3f ms/s  %6.3f %% of a core\n", "whole program", total, total / 10 }
-    ' "$2" "$3"
+    ' "$3" "$4"
 }
 
-program=$(start "$build/bin/orla_setup")
-floor=$(start "$build/bench/bare_window")
-sleep 3  # the windows up, the start-up done
-threads "$program" >"$work/p0"
-threads "$floor" >"$work/f0"
-sleep "$seconds"
-threads "$program" >"$work/p1"
-threads "$floor" >"$work/f1"
-kill -TERM "$program" "$floor"
-wait 2>/dev/null || true
-report "the program, dummy device" "$work/p0" "$work/p1"
-report "floor: bare window, 10 ms timer, 10 ms loop" "$work/f0" "$work/f1"
+start_display
+program_display=$display
+launch env DISPLAY="$program_display" "$build/bin/orla_setup" >/dev/null 2>&1
+program=$!
+start_display
+floor_display=$display
+launch env DISPLAY="$floor_display" "$build/bench/bare_window" >/dev/null 2>&1
+floor=$!
+wait_window "$program_display" "Telescope control"
+wait_window "$floor_display" "bare window"
+pause_for 3  # the start-up done
+
+measure() {
+    threads "$program" >"$work/p0"
+    threads "$floor" >"$work/f0"
+    pause_for "$seconds"
+    threads "$program" >"$work/p1"
+    threads "$floor" >"$work/f1"
+    report "the program, dummy device, $1" "$program" "$work/p0" "$work/p1"
+    report "floor: bare window, 10 ms timer, 10 ms loop" "$floor" "$work/f0" "$work/f1"
+}
+
+measure "main window"
+DISPLAY=$program_display "$build/bench/x_probe" keys "Telescope control" Tab space
+wait_window "$program_display" "Form2"
+pause_for 1
+echo
+measure "graph and pad open"

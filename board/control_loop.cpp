@@ -12,12 +12,11 @@
 #include "core/rounding.h"
 #include "core/utils.h"
 #include "platform/clock.h"
+#include "platform/stoppable_sleep.h"
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
 #include <limits>
-#include <mutex>
 
 namespace CONTROL {
 namespace {
@@ -30,19 +29,14 @@ constexpr std::int32_t kMaxDriftMs = 7000;
 
 std::int32_t timeOfDayMs() { return platform::clock().now().msOfDay; }
 
-// What the loop's real waits wait on: a stop request ends every one at once,
-// whatever its length, so a long Cycle_Time never holds up the close.
-struct Wake {
-    std::mutex mutex;
-    std::condition_variable stopped;
-};
-
-Wake& wake()
+// What the loop's real waits sleep on: a stop request ends every one at
+// once, whatever its length, so a long Cycle_Time never holds up the close.
+platform::StoppableSleep& sleeper()
 {
     // Never destroyed: the program's end may still use it after exit()
     // has begun destroying statics.
-    static Wake& w = *new Wake;
-    return w;
+    static platform::StoppableSleep& s = *new platform::StoppableSleep;
+    return s;
 }
 
 // 32-bit wrap-around arithmetic of the clock values, without overflow.
@@ -121,11 +115,9 @@ ControlLoop::~ControlLoop() = default;
 
 void STOP_LOOP()
 {
-    {
-        std::lock_guard lock(wake().mutex);
-        CONTR_RUNNING = false;
-    }
-    wake().stopped.notify_all();
+    // A wait that saw the loop running before this store is ended by the wake.
+    CONTR_RUNNING = false;
+    sleeper().wake();
 }
 
 void ControlLoop::pause(int ms) { sleepFor(std::chrono::milliseconds(ms)); }
@@ -139,8 +131,9 @@ void ControlLoop::sleepFor(std::chrono::nanoseconds span)
                                                             std::numeric_limits<int>::max())));
         return;
     }
-    std::unique_lock lock(wake().mutex);
-    wake().stopped.wait_for(lock, span, [] { return !CONTR_RUNNING.load(); });
+    // A stop that came before this check is seen here; one after it wakes the sleep.
+    if (CONTR_RUNNING.load())
+        sleeper().sleepFor(span);
 }
 
 // Sleeps once to the deadline on the monotonic clock, so a change of the
@@ -231,6 +224,9 @@ void ControlLoop::cycle()
 
 void ControlLoop::run()
 {
+    // A wake left from a stop that came when no loop waited; a stop from
+    // here on is seen in CONTR_RUNNING before any wait.
+    sleeper().clear();
     start();
     while (CONTR_RUNNING.load()) {
         work();

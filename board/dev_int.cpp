@@ -11,7 +11,7 @@
 #include "forms/translate.h"
 #include "platform/dialogs.h"
 #include "platform/form_activation.h"
-#include "platform/timer_grid.h"
+#include "platform/display_tick.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -113,13 +113,13 @@ Tdev_int::Tdev_int(QWidget* parent)
     Down_button = box("Down_button", "Down", 170, 150);
     Right_button = box("Right_button", "Right", 250, 150);
 
-    Timer1 = new QTimer(this);
+    Timer1 = new platform::DisplayTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(10);
 
     QObject::connect(B_Connect, &QPushButton::clicked, this, [this] { B_ConnectClick(); });
     QObject::connect(Button1, &QPushButton::clicked, this, [this] { HidDevices1DeviceChange(); });
-    QObject::connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    QObject::connect(Timer1, &platform::DisplayTimer::timeout, this, [this] { Timer1Timer(); });
     platform::onFormActivate(this, [this] { FormActivate(); });
 
     HidDevice1->SETHIDDEVICES(HidDevices1);
@@ -144,7 +144,7 @@ Tdev_int::Tdev_int(QWidget* parent)
     HAL::SET_LINK(&link_);
     HidDevices1->OnDeviceChange = [this](THidDevices*) { HidDevices1DeviceChange(); };
     HidDevices1DeviceChange();
-    platform::startOnGrid(Timer1);
+    Timer1->start();
 }
 
 Tdev_int::~Tdev_int()

@@ -19,7 +19,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QShowEvent;
-class QTimer;
+namespace platform {
+class DisplayTimer;
+}
 
 class Tdev_int final : public QWidget {
 public:
@@ -43,7 +45,7 @@ public:
     QCheckBox* Right_button;
     QCheckBox* Up_button;
     QCheckBox* Down_button;
-    QTimer* Timer1;
+    platform::DisplayTimer* Timer1;
 
     THidDevices* HidDevices1;
     THidDevice* HidDevice1;

@@ -2,99 +2,60 @@
 
 #include "platform/replaceable.h"
 
-#include <QAudioDevice>
 #include <QCoreApplication>
-#include <QDir>
-#include <QMediaDevices>
-#include <QPointer>
-#include <QSoundEffect>
-#include <QTemporaryFile>
-#include <QUrl>
-
-#include <map>
-#include <string>
+#include <QLibrary>
 
 namespace platform {
 namespace {
-
-// QSoundEffect plays only from a URL, so each distinct image is written once
-// to a temporary file that lives as long as the player. Everything Qt hangs
-// off one holder owned by the application, so nothing of it outlives the
-// application even when the player itself is a static.
-class QtSoundPlayer final : public SoundPlayer {
-public:
-    QtSoundPlayer() : holder_(new QObject(QCoreApplication::instance())) {}
-    ~QtSoundPlayer() override { delete holder_.data(); }
-    QtSoundPlayer(const QtSoundPlayer&) = delete;
-    QtSoundPlayer& operator=(const QtSoundPlayer&) = delete;
-
-    void play(std::string_view wav) override
-    {
-        if (current_)
-            current_->stop();
-        current_ = wav.empty() ? nullptr : effectFor(wav);
-        if (current_)
-            current_->play();
-    }
-
-    void prepare(std::string_view wav) override
-    {
-        if (!wav.empty())
-            effectFor(wav);
-    }
-
-private:
-    QSoundEffect* effectFor(std::string_view wav)
-    {
-        if (!holder_)
-            return nullptr;
-        if (auto it = effects_.find(wav); it != effects_.end())
-            return it->second;
-
-        auto* file = new QTemporaryFile(QDir::tempPath() + QStringLiteral("/orla_sound_XXXXXX.wav"),
-                                        holder_.data());
-        const auto size = static_cast<qint64>(wav.size());
-        if (!file->open() || file->write(wav.data(), size) != size || !file->flush()) {
-            // Not remembered: the next play tries again.
-            delete file;
-            return nullptr;
-        }
-        file->close();  // the file stays until the QTemporaryFile goes
-        auto* effect = new QSoundEffect(holder_.data());
-        effect->setSource(QUrl::fromLocalFile(file->fileName()));
-        effects_.emplace(std::string(wav), effect);
-        return effect;
-    }
-
-    QPointer<QObject> holder_;
-    QPointer<QSoundEffect> current_;
-    std::map<std::string, QPointer<QSoundEffect>, std::less<>> effects_;
-};
 
 class SilentSoundPlayer final : public SoundPlayer {
 public:
     void play(std::string_view) override {}
 };
 
-bool audioOutputPresent()
+using MakePlayer = SoundPlayer* (*)(bool needOutput);
+
+std::unique_ptr<SoundPlayer> loadQtSoundPlayer(const QString& folder, bool needOutput)
 {
-    return QCoreApplication::instance() && !QMediaDevices::audioOutputs().isEmpty();
+    if (!QCoreApplication::instance())
+        return nullptr;
+    QLibrary module((folder.isEmpty() ? QCoreApplication::applicationDirPath() : folder) +
+                    QStringLiteral("/orla_sound_qt"));
+    // Never unloaded, not even at exit: the player's code must stay as long as the player.
+    module.setLoadHints(QLibrary::PreventUnloadHint);
+    const auto make = reinterpret_cast<MakePlayer>(module.resolve("orla_qt_sound_player"));
+    return std::unique_ptr<SoundPlayer>(make ? make(needOutput) : nullptr);
 }
 
 // Whether there is audio can only be asked once the application exists, so
-// the choice waits for the first sound.
+// the choice waits for the first sound; stopping a sound when none has been
+// played chooses nothing.
 class DefaultSoundPlayer final : public SoundPlayer {
 public:
-    void play(std::string_view wav) override { chosen().play(wav); }
-    void prepare(std::string_view wav) override { chosen().prepare(wav); }
+    void play(std::string_view wav) override
+    {
+        if (!wav.empty() || chosen_)
+            chosen().play(wav);
+    }
+    void prepare(std::string_view wav) override
+    {
+        if (!wav.empty())
+            chosen().prepare(wav);
+    }
 
 private:
-    static SoundPlayer& chosen()
+    SoundPlayer& chosen()
     {
-        static const std::unique_ptr<SoundPlayer> player =
-            audioOutputPresent() ? makeQtSoundPlayer() : makeSilentSoundPlayer();
-        return *player;
+        if (!chosen_) {
+            player_ = loadQtSoundPlayer({}, true);
+            if (!player_)
+                player_ = makeSilentSoundPlayer();
+            chosen_ = true;
+        }
+        return *player_;
     }
+    bool chosen_ = false;
+    std::unique_ptr<SoundPlayer> player_;
 };
 
 DefaultSoundPlayer g_default;
@@ -106,7 +67,7 @@ SoundPlayer& soundPlayer() { return g_current.get(); }
 
 void setSoundPlayer(SoundPlayer* replacement) { g_current.set(replacement); }
 
-std::unique_ptr<SoundPlayer> makeQtSoundPlayer() { return std::make_unique<QtSoundPlayer>(); }
+std::unique_ptr<SoundPlayer> makeQtSoundPlayer(const QString& folder) { return loadQtSoundPlayer(folder, false); }
 std::unique_ptr<SoundPlayer> makeSilentSoundPlayer() { return std::make_unique<SilentSoundPlayer>(); }
 
 }  // namespace platform

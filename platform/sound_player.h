@@ -3,6 +3,8 @@
 // replaces the one still playing, and playing nothing stops it. Calls return
 // at once; user-interface thread only.
 
+#include <QString>
+
 #include <memory>
 #include <string_view>
 
@@ -23,14 +25,17 @@ public:
 };
 
 // The player in force: a test's replacement, else the Qt player when the
-// system has an audio output at the first use, else one that stays silent.
+// system has an audio output at the first sound, else one that stays silent.
 SoundPlayer& soundPlayer();
 // Installs a replacement (not owned); nullptr puts the default back.
 void setSoundPlayer(SoundPlayer* replacement);
 
 // The Qt Multimedia player on its own (needs a QCoreApplication; its sounds
-// go when the application ends), and the silent one.
-std::unique_ptr<SoundPlayer> makeQtSoundPlayer();
+// go when the application ends), and the silent one. The Qt player is a
+// module loaded from `folder`, the program's own folder when empty, so that
+// the program starts without the multimedia libraries; nullptr when the
+// module cannot be loaded.
+std::unique_ptr<SoundPlayer> makeQtSoundPlayer(const QString& folder = {});
 std::unique_ptr<SoundPlayer> makeSilentSoundPlayer();
 
 }  // namespace platform

@@ -80,20 +80,30 @@ TF_About::TF_About(QWidget* parent) : QDialog(parent)
 
     ADDRESS = GET_EXEPATH() + kReadme;
     Label2 = label(this, "Label2", QString(), {20, 190, kWidth - 40, 20});
-    QFont link(QStringLiteral("Arial Narrow"));
-    link.setPixelSize(13);
-    link.setUnderline(true);
-    Label2->setFont(link);
     QPalette blue = Label2->palette();
     blue.setColor(QPalette::WindowText, Qt::blue);
     Label2->setPalette(blue);
     Label2->setCursor(Qt::PointingHandCursor);
     Label2->setToolTip(QString::fromStdString(ADDRESS));
-    // A long folder is shortened in its middle; a click opens the whole address.
-    Label2->setText(QFontMetrics(link).elidedText(QString::fromStdString(ADDRESS), Qt::ElideMiddle, Label2->width()));
     Label2->installEventFilter(this);
 
     platform::onFormActivate(this, [this] { FormActivate(); });
+}
+
+// The link's font is one that nothing else uses: it is looked up when the
+// box is first shown, not while the program starts.
+void TF_About::showEvent(QShowEvent* event)
+{
+    if (Label2->text().isEmpty()) {
+        QFont link(QStringLiteral("Arial Narrow"));
+        link.setPixelSize(13);
+        link.setUnderline(true);
+        Label2->setFont(link);
+        // A long folder is shortened in its middle; a click opens the whole address.
+        Label2->setText(
+            QFontMetrics(link).elidedText(QString::fromStdString(ADDRESS), Qt::ElideMiddle, Label2->width()));
+    }
+    QDialog::showEvent(event);
 }
 
 void TF_About::ShowModal(QWidget* owner)

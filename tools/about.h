@@ -33,6 +33,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 };
 
 // The program's icon, drawn: a telescope on its mount under a starry sky.

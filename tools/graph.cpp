@@ -4,7 +4,7 @@
 #include "forms/image_widget.h"
 #include "forms/widgets.h"
 #include "platform/form_activation.h"
-#include "platform/timer_grid.h"
+#include "platform/display_tick.h"
 
 #include <QAction>
 #include <QEvent>
@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QTimer>
 
 using graph_plot::Curve;
 
@@ -87,15 +86,20 @@ void TPaintBox::erase()
     update();
 }
 
-void TPaintBox::line(const QColor& colour, int x0, int y0, int x1, int y1)
+void TPaintBox::lines(const std::vector<graph_plot::Segment>& segments, QColor (*colour)(graph_plot::Curve))
 {
     fitCanvas();
-    if (canvas_.isNull())
+    if (canvas_.isNull() || segments.empty())
         return;
     QPainter p(&canvas_);
-    p.setPen(QPen(colour, 2));
-    p.drawLine(x0, y0, x1, y1);
-    update();
+    QRect dirty;
+    for (const graph_plot::Segment& s : segments) {
+        p.setPen(QPen(colour(s.curve), 2));
+        p.drawLine(s.x0, s.y0, s.x1, s.y1);
+        dirty |= QRect(QPoint(s.x0, s.y0), QPoint(s.x1, s.y1)).normalized();
+    }
+    // Only the columns drawn are copied to the screen again, the pen's width around them.
+    update(dirty.adjusted(-2, -2, 2, 2));
 }
 
 void TPaintBox::paintEvent(QPaintEvent*)
@@ -161,11 +165,11 @@ TForm2::TForm2(QWidget* parent) : QMainWindow(parent), readPositions(boardPositi
     resize(kWidth, kHeight + MainMenu1->sizeHint().height());
     client_->installEventFilter(this);
 
-    Timer1 = new QTimer(this);
+    Timer1 = new platform::DisplayTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(kTickMs);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    platform::startOnGrid(Timer1);
+    connect(Timer1, &platform::DisplayTimer::timeout, this, [this] { Timer1Timer(); });
+    Timer1->start();
     platform::onFormActivate(this, [this] { FormActivate(); });
 }
 
@@ -191,8 +195,7 @@ void TForm2::Timer1Timer()
         w->setVisible(full);
     Label2->setText(full ? "Ha" : "Hd");
     Label4->setText(full ? "Va" : "Vd");
-    for (const graph_plot::Segment& s : t.segments)
-        PaintBox1->line(colour(s.curve), s.x0, s.y0, s.x1, s.y1);
+    PaintBox1->lines(t.segments, &TForm2::colour);
 }
 
 void TForm2::FormActivate() { PLOT.takeBaselines(readPositions()); }

@@ -16,7 +16,9 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
-class QTimer;
+namespace platform {
+class DisplayTimer;
+}
 class TImage;
 
 // A plot area with a picture of its own.
@@ -27,7 +29,8 @@ public:
 
     const QImage& canvas();
     void erase();
-    void line(const QColor& colour, int x0, int y0, int x1, int y1);
+    // One plot's segments, drawn with one painter.
+    void lines(const std::vector<graph_plot::Segment>& segments, QColor (*colour)(graph_plot::Curve));
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -54,7 +57,7 @@ public:
     TPaintBox* PaintBox1;
     QLabel *Label1, *Label2, *Label3, *Label4;
     TImage *Shape1, *Shape2, *Shape3, *Shape4;
-    QTimer* Timer1;
+    platform::DisplayTimer* Timer1;
 
     void Timer1Timer();
     void FormActivate();

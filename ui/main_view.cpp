@@ -18,7 +18,7 @@
 #include "platform/dialogs.h"
 #include "platform/docking.h"
 #include "platform/form_activation.h"
-#include "platform/timer_grid.h"
+#include "platform/display_tick.h"
 #include "setup/encoder_setup.h"
 #include "setup/setup_flow.h"
 #include "setup/wizard_link.h"
@@ -34,7 +34,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 
 #include <variant>
 
@@ -125,10 +124,10 @@ TMain_View::TMain_View(QWidget* parent) : SignalReceiver<QWidget>(parent)
     resize(kWidth, kHeight);
     buildMenu();
     buildComponents();
-    siderial = new QTimer(this);
+    siderial = new platform::DisplayTimer(this);
     siderial->setObjectName("siderial");
     siderial->setInterval(kTimerMs);
-    connect(siderial, &QTimer::timeout, this, [this] { siderialTimer(); });
+    connect(siderial, &platform::DisplayTimer::timeout, this, [this] { siderialTimer(); });
     FormCreate();
     platform::onFormActivate(this, [this] { FormActivate(); });
 }
@@ -261,6 +260,12 @@ void TMain_View::buildComponents()
         b->setEnabled(false);
     for (QPushButton* b : {B_Init, B_Align, B_Gear, B_save})
         b->installEventFilter(this);
+    // A set-up begins at Init: it has the focus at the start, and Enter
+    // presses the command button that has it. A gear field with the focus
+    // would have its caret blink (and repaint) all the time the window is idle.
+    for (QPushButton* b : {B_Init, B_Align, B_Gear, B_save, Button1})
+        b->setAutoDefault(true);
+    B_Init->setFocus();
     connect(B_Init, &QPushButton::clicked, this, [this] { Calibrate3Click(); });
     connect(B_Align, &QPushButton::clicked, this, [this] { Calibrate2Click(); });
     connect(B_Gear, &QPushButton::clicked, this, [this] { Calibrate4Click(); });
@@ -286,7 +291,7 @@ void TMain_View::FormCreate()
     for (const char* name : kSoundNames)
         PLAYSND->ADD(name, GET_PARAM(name));
     LANGUAGE::INIT("orla_setup.lng." + GET_PARAM(param::Language));
-    platform::startOnGrid(siderial);
+    siderial->start();
 }
 
 // --- Wiring ----------------------------------------------------------------

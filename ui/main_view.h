@@ -28,7 +28,9 @@ class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
-class QTimer;
+namespace platform {
+class DisplayTimer;
+}
 class TForm1;
 class TImage;
 class TSound;
@@ -124,7 +126,7 @@ public:
     QLineEdit *edt_RA_gear, *edt_DE_gear;
     QPushButton *B_Init, *B_Align, *B_Gear, *B_save, *Button1;
     QLabel* Version;
-    QTimer* siderial;
+    platform::DisplayTimer* siderial;
 
 protected:
     void onSignal(const SignalEvent& message) override;

@@ -106,4 +106,19 @@ end_run HUP window_up
 end_run display window_up
 stop_display
 
+# 3. A start without sounds loads no sound library: the sound module, and Qt
+# Multimedia with it, come with the first sound played.
+xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    "$1" & pid=$!
+    i=0
+    until xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; do
+        i=$((i + 1)); [ $i -le 1000 ] || { kill -KILL $pid; exit 11; }
+        sleep 0.01
+    done
+    loaded=$(grep -c -e orla_sound_qt -e libQt6Multimedia /proc/$pid/maps || true)
+    kill -TERM $pid
+    wait $pid || exit 13
+    [ "$loaded" -eq 0 ] || exit 14
+' sh "$program" || fail "the sound-free run ended with $? (11: no window within 10 s, 13: exit status not 0, 14: sound libraries loaded at start)"
+
 echo "ok"

@@ -170,7 +170,8 @@ TEST(QtSoundPlayer, PlaysReplacesAndStopsWithoutBlockingAndCleansUp)
     QElapsedTimer clock;
     clock.start();
     {
-        std::unique_ptr<platform::SoundPlayer> qt = platform::makeQtSoundPlayer();
+        std::unique_ptr<platform::SoundPlayer> qt = platform::makeQtSoundPlayer(QStringLiteral(ORLA_SOUND_MODULE_DIR));
+        ASSERT_TRUE(qt) << "the sound module is built next to the program";
         qt->prepare(a);
         qt->play(a);
         qt->play(b);

@@ -16,13 +16,15 @@ void FakeHidInterface::pushInput(Report report)
 {
     {
         std::lock_guard lock(m_);
-        if (handles_ == 0 || !plugged_.load())
+        if (queues_.empty() || !plugged_.load())
             return;
-        if (inputs_.size() >= inputCapacity) {
-            dropped_.fetch_add(1);
-            return;
+        for (const auto& q : queues_) {
+            if (q->inputs.size() >= inputCapacity) {
+                ++q->dropped;
+                continue;
+            }
+            q->inputs.push_back(report);
         }
-        inputs_.push_back(std::move(report));
     }
     cv_.notify_all();
 }
@@ -51,41 +53,49 @@ int FakeHidInterface::openHandles() const
     return handles_;
 }
 
-std::size_t FakeHidInterface::queuedInputs() const
+std::uint64_t FakeHidInterface::droppedInputs() const
 {
     std::lock_guard lock(m_);
-    return inputs_.size();
+    std::uint64_t n = droppedClosed_;
+    for (const auto& q : queues_)
+        if (q->read)
+            n += q->dropped;
+    return n;
 }
 
-bool FakeHidInterface::tryOpen()
+std::shared_ptr<FakeHidInterface::Queue> FakeHidInterface::tryOpen()
 {
     std::lock_guard lock(m_);
     if (openFails || !plugged_.load() || opensLeft_ == 0)
-        return false;
+        return nullptr;
     if (opensLeft_ > 0)
         --opensLeft_;
     ++handles_;
-    return true;
+    queues_.push_back(std::make_shared<Queue>());
+    return queues_.back();
 }
 
-void FakeHidInterface::closed()
+void FakeHidInterface::closed(const std::shared_ptr<Queue>& q)
 {
     std::lock_guard lock(m_);
-    if (--handles_ == 0)
-        inputs_.clear();  // the platform's buffer goes with the last handle
+    --handles_;
+    if (q->read)
+        droppedClosed_ += q->dropped;
+    std::erase(queues_, q);  // a handle's buffer goes with it
 }
 
-int FakeHidInterface::read(std::span<std::uint8_t> buf, int timeoutMs)
+int FakeHidInterface::read(Queue& q, std::span<std::uint8_t> buf, int timeoutMs)
 {
     std::unique_lock lock(m_);
+    q.read = true;
     cv_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
-                 [&] { return !inputs_.empty() || !plugged_.load() || failReads_.load(); });
+                 [&] { return !q.inputs.empty() || !plugged_.load() || failReads_.load(); });
     if (!plugged_.load() || failReads_.load())
         return -1;
-    if (inputs_.empty())
+    if (q.inputs.empty())
         return 0;
-    const Report r = std::move(inputs_.front());
-    inputs_.pop_front();
+    const Report r = std::move(q.inputs.front());
+    q.inputs.pop_front();
     const std::size_t n = std::min(r.size(), buf.size());
     std::copy_n(r.begin(), n, buf.begin());
     return static_cast<int>(n);
@@ -111,8 +121,11 @@ std::vector<Report> RecordingHidInterface::written() const
 
 class FakeHidHandle final : public platform::HidHandle {
 public:
-    explicit FakeHidHandle(std::shared_ptr<FakeHidInterface> i) : i_(std::move(i)) {}
-    ~FakeHidHandle() override { i_->closed(); }
+    FakeHidHandle(std::shared_ptr<FakeHidInterface> i, std::shared_ptr<FakeHidInterface::Queue> q)
+        : i_(std::move(i)), q_(std::move(q))
+    {
+    }
+    ~FakeHidHandle() override { i_->closed(q_); }
 
     std::optional<platform::HidReportLengths> reportLengths() override
     {
@@ -122,7 +135,7 @@ public:
     int read(std::span<std::uint8_t> buf, int timeoutMs) override
     {
         InCall c(*this);
-        return i_->read(buf, timeoutMs);
+        return i_->read(*q_, buf, timeoutMs);
     }
 
     int write(std::span<const std::uint8_t> report) override
@@ -145,6 +158,7 @@ private:
     };
 
     std::shared_ptr<FakeHidInterface> i_;
+    std::shared_ptr<FakeHidInterface::Queue> q_;
     std::atomic<int> calls_{0};
 };
 
@@ -206,8 +220,8 @@ std::unique_ptr<platform::HidHandle> FakeHidBackend::open(const std::string& pat
     for (const auto& i : interfaces_) {
         if (i->path != path)
             continue;
-        if (i->tryOpen())
-            return std::make_unique<FakeHidHandle>(i);
+        if (auto q = i->tryOpen())
+            return std::make_unique<FakeHidHandle>(i, std::move(q));
         if (reason)
             *reason = i->plugged() ? "Permission denied" : "No such device";
         return nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 // A HID backend for tests with scripted interfaces. Each interface's device
 // side is a FakeHidInterface: it receives every report written to it and
-// queues input reports, from any thread. A simulated board derives from it.
+// queues input reports, from any thread, as the platform does: every open
+// handle gets its own copy of each report. A simulated board derives from it.
 
 #include "platform/hid_backend.h"
 
@@ -39,14 +40,15 @@ public:
     bool lengthsFail = false;    // nor its report lengths
     bool detailFails = false;    // an enumeration that reaches it fails as a whole
     int hiddenEnumerations = 0;  // left out of that many enumerations first
-    // Reports the platform keeps for a reader that falls behind; later ones are lost.
+    // Reports the platform keeps per handle for a reader that falls behind;
+    // later ones are lost to that handle.
     std::size_t inputCapacity = 64;
 
     // Device side, any thread.
     // Every output report written, report id first: the bytes taken, or -1.
     virtual int onWrite(std::span<const std::uint8_t> report) = 0;
-    // Queues an input report, report id first. Dropped while no handle is
-    // open or the buffer is full.
+    // Queues an input report, report id first, to every open handle. Dropped
+    // while no handle is open, and for a handle whose buffer is full.
     void pushInput(Report report);
     // Gone: no longer listed, opens fail, reads and writes on open handles fail.
     void unplug();
@@ -58,8 +60,10 @@ public:
 
     bool plugged() const { return plugged_.load(); }
     int openHandles() const;
-    std::size_t queuedInputs() const;
-    std::uint64_t droppedInputs() const { return dropped_.load(); }
+    // Reports lost to handles that have been read from, also before their
+    // first read; a handle only written to fills up and loses its copies
+    // unseen, as on the platform.
+    std::uint64_t droppedInputs() const;
     // Calls that met another call on the same handle: hidapi handles must not
     // be shared between threads without a lock.
     int concurrentHandleUse() const { return concurrent_.load(); }
@@ -68,18 +72,25 @@ private:
     friend class FakeHidBackend;
     friend class FakeHidHandle;
 
-    bool tryOpen();
-    void closed();
-    int read(std::span<std::uint8_t> buf, int timeoutMs);
+    // What the platform keeps for one open handle.
+    struct Queue {
+        std::deque<Report> inputs;
+        bool read = false;
+        std::uint64_t dropped = 0;
+    };
+
+    std::shared_ptr<Queue> tryOpen();
+    void closed(const std::shared_ptr<Queue>& q);
+    int read(Queue& q, std::span<std::uint8_t> buf, int timeoutMs);
 
     mutable std::mutex m_;
     std::condition_variable cv_;
-    std::deque<Report> inputs_;
+    std::vector<std::shared_ptr<Queue>> queues_;
     int handles_ = 0;
     int opensLeft_ = -1;
     std::atomic<bool> plugged_{true};
     std::atomic<bool> failReads_{false};
-    std::atomic<std::uint64_t> dropped_{0};
+    std::uint64_t droppedClosed_ = 0;  // by handles closed since
     std::atomic<int> concurrent_{0};
 };
 

@@ -46,6 +46,8 @@ TEST_F(About, TheLinkOpensTheReadmeBesideTheProgram)
     testing_support::FakeDesktop desktop;
     TF_About about;
     EXPECT_EQ(about.ADDRESS, folder.path() + "README.md");
+    EXPECT_TRUE(about.Label2->text().isEmpty()) << "its font is looked up when it is first shown";
+    about.show();
     EXPECT_EQ(about.Label2->text().toStdString(), folder.path() + "README.md");
     EXPECT_TRUE(about.Label2->font().underline());
     QTest::mouseClick(about.Label2, Qt::RightButton);
@@ -56,6 +58,7 @@ TEST_F(About, TheLinkOpensTheReadmeBesideTheProgram)
     // A long folder is shortened on screen only.
     system.program = "/" + std::string(200, 'f') + "/orla_setup";
     TF_About far;
+    far.show();
     EXPECT_LT(far.Label2->text().size(), 200);
     far.Label2Click();
     EXPECT_EQ(desktop.opened.back(), "/" + std::string(200, 'f') + "/README.md");

@@ -3,6 +3,7 @@
 // picture that outlives being hidden.
 
 #include "board/hal.h"
+#include "platform/display_tick.h"
 #include "tests/tools/tools_stand.h"
 #include "tools/graph.h"
 #include "forms/image_widget.h"

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,16 @@ TEST_F(MainViewSetup, CalibrationMessageDispatchesOnItsLow32Bits)
     view->ONCALIBRATE((std::int64_t{3} << 32) | 4);
     settle();
     EXPECT_EQ(control.count(WM_STOP_MESSAGE), 1u) << "4 runs the Gear command";
+}
+
+TEST_F(MainViewSetup, InitHasTheFocusAtTheStartAndEnterBeginsTheSetUp)
+{
+    EXPECT_EQ(view->focusWidget(), view->B_Init);
+    QTest::keyClick(view->B_Init, Qt::Key_Return);
+    EXPECT_EQ(status(), "Detect board setup");
+    EXPECT_EQ(CONTROL::SETUP_COMMAND, CONTROL::INIT_CMD);
+    // A gear field the operator clicks into takes the focus, caret and all.
+    EXPECT_EQ(view->edt_RA_gear->focusPolicy(), Qt::StrongFocus);
 }
 
 TEST_F(MainViewSetup, InitAndAlignRaiseTheirRequests)

@@ -6,6 +6,7 @@
 #include "board/control.h"
 #include "core/Signals.h"
 #include "core/language.h"
+#include "platform/display_tick.h"
 #include "platform/form_activation.h"
 #include "setup/encoder_setup.h"
 #include "tests/setup/fake_wizard.h"

@@ -1,5 +1,6 @@
 #include "usb/HidDevices.h"
 
+#include "platform/hid_backend.h"
 #include "platform/hid_descriptor.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/fake_hid.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -36,6 +38,7 @@ protected:
         dev.OnHidData = [this](THidDevice* s, std::uint8_t id, THidData d, std::size_t) {
             EXPECT_EQ(std::this_thread::get_id(), ui);
             received.push_back({s, id, d});
+            handedOver.fetch_add(1);
         };
         dev.OnDisconnect = [this](THidDevice* s) {
             EXPECT_EQ(s, &dev);
@@ -72,6 +75,7 @@ protected:
     std::shared_ptr<RecordingHidInterface> board, other;
     THidDevices list;
     std::vector<Received> received;
+    std::atomic<int> handedOver{0};  // what a feeder thread may look at
     std::vector<std::string> events;
     THidDevice dev;  // last: goes first, before what it reads
 };
@@ -266,7 +270,7 @@ TEST_F(HidDeviceTest, DeliversEveryReportOnceInOrderOnTheUserInterfaceThread)
     std::thread feeder([&] {
         for (int i = 0; i < kReports; ++i) {
             // The platform's buffer holds 64; a feeder must not outrun the test.
-            while (board->queuedInputs() >= 32)
+            while (i - handedOver.load() >= 32)
                 std::this_thread::yield();
             board->pushInput({0, 0x03, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8), 4, 5, 6,
                               7, 8, 0x99});
@@ -287,6 +291,36 @@ TEST_F(HidDeviceTest, DeliversEveryReportOnceInOrderOnTheUserInterfaceThread)
         EXPECT_EQ(r.data[8], 0);  // beyond the input length of 9
     }
     EXPECT_EQ(board->droppedInputs(), 0u);
+}
+
+// As on the platform, each open handle has its own copy of every report, so
+// a reader being replaced cannot take one from its successor; a handle only
+// written to fills up unseen.
+TEST_F(HidDeviceTest, EveryOpenHandleGetsItsOwnCopyOfEachReport)
+{
+    board->inputCapacity = 4;
+    auto writer = platform::hidBackend().open("/dev/hidraw0", nullptr);
+    auto oldReader = platform::hidBackend().open("/dev/hidraw0", nullptr);
+    auto newReader = platform::hidBackend().open("/dev/hidraw0", nullptr);
+    ASSERT_TRUE(writer && oldReader && newReader);
+    std::array<std::uint8_t, 9> buf{};
+    EXPECT_EQ(oldReader->read(buf, 0), 0);
+    EXPECT_EQ(newReader->read(buf, 0), 0);
+    for (std::uint8_t i = 1; i <= 3; ++i)
+        board->pushInput({0, i});
+    ASSERT_EQ(oldReader->read(buf, 0), 2);
+    EXPECT_EQ(buf[1], 1);
+    oldReader.reset();  // its copies go with it
+    for (std::uint8_t i = 1; i <= 3; ++i) {
+        ASSERT_EQ(newReader->read(buf, 0), 2);
+        EXPECT_EQ(buf[1], i);
+    }
+    for (std::uint8_t i = 4; i <= 6; ++i)
+        board->pushInput({0, i});
+    EXPECT_EQ(board->droppedInputs(), 0u) << "the writer's full buffer is nobody's loss";
+    for (int i = 0; i < 5; ++i)
+        board->pushInput({0, 9});
+    EXPECT_EQ(board->droppedInputs(), 4u);
 }
 
 TEST_F(HidDeviceTest, ShortReportsAreFilledWithZeros)
