@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTextStream>
 
 namespace screenshots {
@@ -26,6 +27,12 @@ QString textOf(const QWidget* w)
     if (const auto* c = qobject_cast<const QComboBox*>(w))
         return c->currentText();
     return {};
+}
+
+// "left top width height"
+QString rectText(const QRect& r)
+{
+    return QStringLiteral("%1 %2 %3 %4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
 }  // namespace
@@ -48,10 +55,18 @@ void save(const QString& dir, const std::vector<QWidget*>& windows)
             continue;
         QTextStream out(&f);
         out << "windowTitle=" << w->windowTitle() << "\n";
+        // Where it stands on which screen's free area, and where its labelled
+        // components are, for a test to check and to click.
+        out << "frame=" << rectText(w->frameGeometry()) << "\n";
+        if (const QScreen* screen = w->screen())
+            out << "screen=" << rectText(screen->availableGeometry()) << "\n";
         for (const QWidget* child : w->findChildren<QWidget*>()) {
             const QString t = textOf(child);
-            if (!child->objectName().isEmpty() && !t.isEmpty())
+            if (!child->objectName().isEmpty() && !t.isEmpty()) {
                 out << child->objectName() << "=" << t << "\n";
+                out << "geometry:" << child->objectName() << "="
+                    << rectText(QRect(child->mapTo(w, QPoint(0, 0)), child->size())) << "\n";
+            }
         }
     }
 }

@@ -42,11 +42,17 @@ void dockBeside(QWidget* window, QPoint wanted, const QWidget* anchor)
         window->move(wanted);
         return;
     }
-    QMargins margins = frameMargins(window);
-    if (margins.isNull())
-        margins = frameMargins(anchor);
+    const QMargins own = frameMargins(window);
+    const QMargins margins = own.isNull() ? frameMargins(anchor) : own;
     const QSize frame = window->size().grownBy(margins);
-    window->move(fitOnScreen(QRect(wanted, frame), screen->availableGeometry()));
+    const QPoint at = fitOnScreen(QRect(wanted, frame), screen->availableGeometry());
+    // A window on the screen is placed by its client area: one just shown
+    // may not have its frame yet, and a move by the frame would then put the
+    // client area where the frame belongs.
+    if (window->isVisible())
+        window->setGeometry(QRect(at + QPoint(margins.left(), margins.top()), window->size()));
+    else
+        window->move(at);
 }
 
 }  // namespace platform

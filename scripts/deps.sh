@@ -6,7 +6,7 @@ set -eu
 PACKAGES="cmake ninja-build g++ clang make pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
 libhidapi-dev libudev-dev libgtest-dev liberfa-dev
-xvfb xauth x11-utils fonts-dejavu-core"
+xvfb xauth x11-utils fonts-dejavu-core openbox xdotool"
 
 missing=""
 for p in $PACKAGES; do

@@ -13,10 +13,11 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 # A virtual display of our own: the server picks a free number itself and
 # writes it once it takes connections, so two runs never race for one number
-# and nothing connects before the server is ready. Sets DISPLAY and xvfb_pid.
-xvfb_pid=""
+# and nothing connects before the server is ready. $1 is the screen's size
+# (WIDTHxHEIGHT, 1280x1024 by default). Sets DISPLAY and xvfb_pid.
+xvfb_pid="" wm_pid=""
 start_display() {
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 "${1:-1280x1024x24}" 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 "${1:-1280x1024}x24" 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     i=0
     until [ -s "$work/display" ]; do
@@ -34,7 +35,8 @@ stop_display() {
     xvfb_pid=""
     rm -f "$work/display"
 }
-trap 'stop_display; rm -rf "$work"' EXIT
+# A failed check leaves no server or window manager of its own behind.
+trap 'for p in $wm_pid $xvfb_pid; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
 
 # 1. The screenshot run: the program saves its windows and closes as Exit does.
 start_display
@@ -98,7 +100,16 @@ end_run() {
 end_run TERM window_up
 end_run TERM window_up "-i$work/fifo.ini"
 end_run TERM catches_term
-# 3. SIGINT, and SIGHUP (its terminal closed), end it as SIGTERM does; so
+
+# 3. A start without sounds loads no sound library: the sound module, and Qt
+# Multimedia with it, come with the first sound played.
+"$program" & pid=$!
+within window_up 1000 "the sound-free run: no window within 10 s"
+loaded=$(grep -c -e orla_sound_qt -e libQt6Multimedia /proc/$pid/maps || true)
+kill -TERM $pid
+wait $pid || fail "the sound-free run exited with $?"
+[ "$loaded" -eq 0 ] || fail "sound libraries were loaded at the start"
+# 4. SIGINT, and SIGHUP (its terminal closed), end it as SIGTERM does; so
 # does its display going away, which the toolkit answers with exit(): the
 # control loop is stopped and joined, nothing aborts.
 end_run INT window_up
@@ -106,19 +117,95 @@ end_run HUP window_up
 end_run display window_up
 stop_display
 
-# 3. A start without sounds loads no sound library: the sound module, and Qt
-# Multimedia with it, come with the first sound played.
-xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
-    "$1" & pid=$!
+# --- Small screens under a window manager -----------------------------------
+# A virtual screen of a laptop's size and a small one, each with openbox as
+# the window manager, which frames the windows and places the main window.
+
+# Starts openbox on DISPLAY, placing the main window at $1 (left, center or
+# right) at the top of the screen; wm_pid is the window manager.
+start_openbox() {
+    x=0; [ "$1" = center ] && x=center; [ "$1" = right ] && x=-0
+    printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' \
+        '<openbox_config xmlns="http://openbox.org/3.4/rc"><applications>' \
+        "<application title=\"Telescope control\"><position force=\"yes\"><x>$x</x><y>0</y></position></application>" \
+        '</applications></openbox_config>' > "$work/rc.xml"
+    openbox --config-file "$work/rc.xml" > "$work/openbox.log" 2>&1 &
+    wm_pid=$!
     i=0
-    until xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; do
-        i=$((i + 1)); [ $i -le 1000 ] || { kill -KILL $pid; exit 11; }
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+        i=$((i + 1)); [ $i -le 1000 ] || fail "openbox did not start: $(cat "$work/openbox.log")"
         sleep 0.01
     done
-    loaded=$(grep -c -e orla_sound_qt -e libQt6Multimedia /proc/$pid/maps || true)
-    kill -TERM $pid
-    wait $pid || exit 13
-    [ "$loaded" -eq 0 ] || exit 14
-' sh "$program" || fail "the sound-free run ended with $? (11: no window within 10 s, 13: exit status not 0, 14: sound libraries loaded at start)"
+}
+stop_openbox() { kill "$wm_pid" 2>/dev/null || true; wait "$wm_pid" 2>/dev/null || true; wm_pid=""; }
+
+# "left top width height" of line $2 ("frame", "screen", "geometry:Button1")
+# in the saved texts of window $1.
+rect_of() { sed -n "s/^$2=//p" "$work/small/$1.txt"; }
+# Fails unless window $1 lies wholly on its screen's free area.
+on_screen() {
+    # shellcheck disable=SC2046
+    set -- "$1" $(rect_of "$1" frame) $(rect_of "$1" screen)
+    [ $# = 9 ] || fail "$1: no geometry saved"
+    { [ "$2" -ge "$6" ] && [ "$3" -ge "$7" ] && [ $(($2 + $4)) -le $(($6 + $8)) ] && [ $(($3 + $5)) -le $(($7 + $9)) ]; } ||
+        fail "$1 at $2,$3 size $4x$5 is not wholly on the screen $6,$7 $8x$9 ($size, main window $place at $(rect_of Main_View frame))"
+}
+
+# 5. The screenshot run, the main window at the left edge, in the middle and
+# at the right edge: the device window docked beside it and the pad below it
+# lie wholly on the screen; where the place beside it fits, it is kept.
+for size in 1366x768 1024x768; do
+    start_display "$size"
+    for place in left center right; do
+        start_openbox "$place"
+        rm -rf "$work/small"
+        env ORLA_SCREENSHOTS="$work/small" timeout 30 "$program" > "$work/small.log" 2>&1 ||
+            fail "the screenshot run on $size ($place) exited with $?"
+        for w in Main_View dev_int F_Manual; do on_screen $w; done
+        # shellcheck disable=SC2046
+        set -- $(rect_of Main_View frame) $(rect_of dev_int frame) $(rect_of Main_View screen)
+        if [ $(($1 + $3 + 20 + $7)) -le $((${9} + ${11})) ]; then
+            { [ "$5" = $(($1 + $3 + 20)) ] && [ "$6" = "$2" ]; } ||
+                fail "the device window left its place beside the main window on $size ($place): $*"
+        fi
+        stop_openbox
+    done
+    stop_display
+done
+
+# 6. "Graph + pad" pressed again while the graph is behind the main window
+# brings the graph over the main window and the pad to the front.
+start_display 1366x768
+start_openbox left
+"$program" > "$work/front.log" 2>&1 &
+pid=$!
+stacking() { xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,//g'; }
+position() { stacking | tr ' ' '\n' | grep -n -x "$(printf '0x%x' "$1")" | cut -d: -f1; }
+# Whether window $1 is stacked above window $2.
+above() { a=$(position "$1"); b=$(position "$2"); [ -n "$a" ] && [ -n "$b" ] && [ "$a" -gt "$b" ]; }
+active_is() { [ "$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //')" = "$(printf '0x%x' "$1")" ]; }
+# Runs its arguments until they succeed, up to 5 s.
+soon() { i=0; until "$@"; do i=$((i + 1)); [ $i -le 500 ] || return 1; sleep 0.01; done; }
+window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
+shown() { [ -n "$(window "$1")" ]; }
+soon shown "Telescope control" || { kill -KILL $pid; fail "no main window under openbox"; }
+main=$(window "Telescope control")
+# shellcheck disable=SC2046
+set -- $(rect_of Main_View geometry:Button1)
+click_button1() { xdotool mousemove --window "$main" $(($1 + $3 / 2)) $(($2 + $4 / 2)) click 1; }
+click_button1 "$@"
+{ soon shown Form2 && soon shown F_Manual; } || { kill -KILL $pid; fail "Graph + pad opened no graph and pad"; }
+graph=$(window Form2); pad=$(window F_Manual)
+xdotool windowactivate --sync "$main"
+soon above "$main" "$graph" || { kill -KILL $pid; fail "the main window did not come over the graph: $(stacking)"; }
+click_button1 "$@"
+soon above "$graph" "$main" ||
+    { kill -KILL $pid; fail "a second Graph + pad left the graph behind the main window: $(stacking)"; }
+soon active_is "$pad" ||
+    { kill -KILL $pid; fail "a second Graph + pad did not activate the pad: $(xprop -root _NET_ACTIVE_WINDOW)"; }
+kill -TERM $pid
+wait $pid || fail "the program under openbox exited with $?"
+stop_openbox
+stop_display
 
 echo "ok"
