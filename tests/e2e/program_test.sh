@@ -12,21 +12,34 @@ cd "$work"
 fail() { echo "FAIL: $*"; exit 1; }
 
 # A virtual display of our own: the server picks a free number itself and
-# writes it once it takes connections, so two runs never race for one number
-# and nothing connects before the server is ready. $1 is the screen's size
+# writes it once it takes connections, so nothing connects before the server
+# is ready and no fixed number can be taken already. $1 is the screen's size
 # (WIDTHxHEIGHT, 1280x1024 by default). Sets DISPLAY and xvfb_pid.
 xvfb_pid="" wm_pid=""
 start_display() {
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 "${1:-1280x1024}x24" 3>"$work/display" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    i=0
-    until [ -s "$work/display" ]; do
-        i=$((i + 1)); [ $i -le 1000 ] || fail "no virtual display within 10 s: $(cat "$work/xvfb.log")"
-        kill -0 $xvfb_pid 2>/dev/null || fail "the virtual display did not start: $(cat "$work/xvfb.log")"
-        sleep 0.01
+    for attempt in 1 2 3; do
+        rm -f "$work/display"
+        Xvfb -displayfd 3 -nolisten tcp -screen 0 "${1:-1280x1024}x24" 3>"$work/display" 2>"$work/xvfb.log" &
+        xvfb_pid=$!
+        i=0
+        until [ -s "$work/display" ]; do
+            i=$((i + 1)); [ $i -le 1000 ] || fail "no virtual display within 10 s: $(cat "$work/xvfb.log")"
+            kill -0 $xvfb_pid 2>/dev/null || fail "the virtual display did not start: $(cat "$work/xvfb.log")"
+            sleep 0.01
+        done
+        DISPLAY=:$(cat "$work/display")
+        export DISPLAY
+        # A server that lost a race for its number with another one starting
+        # at the same time may take no clients: then it is started again.
+        i=0
+        until xprop -root >/dev/null 2>&1; do
+            i=$((i + 1)); [ $i -le 300 ] || break
+            sleep 0.01
+        done
+        [ $i -le 300 ] && return 0
+        stop_display
     done
-    DISPLAY=:$(cat "$work/display")
-    export DISPLAY
+    fail "no client reaches the virtual display: $(cat "$work/xvfb.log")"
 }
 stop_display() {
     [ -n "$xvfb_pid" ] || return 0
@@ -196,7 +209,7 @@ click_button1() { xdotool mousemove --window "$main" $(($1 + $3 / 2)) $(($2 + $4
 click_button1 "$@"
 { soon shown Form2 && soon shown F_Manual; } || { kill -KILL $pid; fail "Graph + pad opened no graph and pad"; }
 graph=$(window Form2); pad=$(window F_Manual)
-xdotool windowactivate --sync "$main"
+timeout 10 xdotool windowactivate --sync "$main" || { kill -KILL $pid; fail "the main window could not be activated"; }
 soon above "$main" "$graph" || { kill -KILL $pid; fail "the main window did not come over the graph: $(stacking)"; }
 click_button1 "$@"
 soon above "$graph" "$main" ||
