@@ -9,8 +9,8 @@
 #include "core/translate.h"
 #include "core/utils.h"
 #include "platform/dialogs.h"
-#include "platform/form_activation.h"
 #include "platform/display_tick.h"
+#include "platform/form_activation.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QTimer>
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "tools/graph.h"
 
 #include "board/hal.h"
-#include "platform/form_activation.h"
 #include "platform/display_tick.h"
+#include "platform/form_activation.h"
 #include "ui/image_widget.h"
 
 #include <QAction>
