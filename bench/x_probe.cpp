@@ -184,29 +184,29 @@ std::optional<double> startOnce(Display& d, const std::string& title, const std:
     return ms;
 }
 
-int start(Display& d, int runs, const std::vector<std::string>& specs)
+int start(Display& d, int runs, const std::vector<std::string>& programs)
 {
     const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(d.c, d.root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(d.c);
-    std::vector<std::vector<double>> times(specs.size());
+    std::vector<std::vector<double>> times(programs.size());
     for (int r = 0; r < runs; ++r)
-        for (std::size_t i = 0; i < specs.size(); ++i) {
-            const auto eq = specs[i].find('=');
-            const auto ms = startOnce(d, specs[i].substr(0, eq), specs[i].substr(eq + 1));
+        for (std::size_t i = 0; i < programs.size(); ++i) {
+            const auto eq = programs[i].find('=');
+            const auto ms = startOnce(d, programs[i].substr(0, eq), programs[i].substr(eq + 1));
             if (!ms) {
-                std::fprintf(stderr, "x_probe: %s mapped no window in 10 s\n", specs[i].c_str());
+                std::fprintf(stderr, "x_probe: %s mapped no window in 10 s\n", programs[i].c_str());
                 return 1;
             }
             times[i].push_back(*ms);
         }
     std::printf("start to window mapped, %d runs each, taking turns (ms)\n", runs);
     std::printf("%-40s %8s %8s %8s %12s\n", "", "fastest", "median", "slowest", "under 100");
-    for (std::size_t i = 0; i < specs.size(); ++i) {
+    for (std::size_t i = 0; i < programs.size(); ++i) {
         std::vector<double>& t = times[i];
         std::sort(t.begin(), t.end());
         const long under = std::count_if(t.begin(), t.end(), [](double v) { return v < 100.0; });
-        const std::string who = specs[i].substr(specs[i].find('=') + 1);
+        const std::string who = programs[i].substr(programs[i].find('=') + 1);
         std::printf("%-40s %8.1f %8.1f %8.1f %7ld of %d\n", who.c_str(), t.front(), t[t.size() / 2], t.back(), under,
                     runs);
     }

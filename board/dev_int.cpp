@@ -10,8 +10,8 @@
 #include "forms/display.h"
 #include "forms/translate.h"
 #include "platform/dialogs.h"
-#include "platform/form_activation.h"
 #include "platform/display_tick.h"
+#include "platform/form_activation.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QTimer>
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "board/hal.h"
 #include "forms/image_widget.h"
 #include "forms/widgets.h"
-#include "platform/form_activation.h"
 #include "platform/display_tick.h"
+#include "platform/form_activation.h"
 
 #include <QAction>
 #include <QEvent>
