@@ -48,8 +48,10 @@ stop_display() {
     xvfb_pid=""
     rm -f "$work/display"
 }
-# A failed check leaves no server or window manager of its own behind.
+# A failed check, or a test run ended from outside (a time-out), leaves no
+# server or window manager of its own behind.
 trap 'for p in $wm_pid $xvfb_pid; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+trap 'exit 1' INT TERM HUP
 
 # 1. The screenshot run: the program saves its windows and closes as Exit does.
 start_display
