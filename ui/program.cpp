@@ -39,6 +39,10 @@ int run()
     QApplication::setQuitOnLastWindowClosed(false);
     platform::useToolkitDialogs();
     platform::UiBridge bridge;
+    // The toolkit ends the process itself when its display goes away, even
+    // while the windows are still being made; the mount is stopped then too,
+    // and the end is as clean as a signal's.
+    platform::armExitGuard([&bridge] { ProgramClose::stopMountSide(bridge); });
 
     // An end signal closes the main window, as its Exit command does. One
     // that comes while the windows are still being made (a box of theirs
@@ -82,7 +86,7 @@ int run()
     fPreselect->setObjectList(fList.get());
     fPreselect->setEntryDialog(fPreselAdd.get());
 
-    auto* programClose = new ProgramClose(bridge, mainView.get());
+    new ProgramClose(bridge, mainView.get());
     int result = 0;
     if (ending) {
         // Closed as Exit closes it, though it was never shown.
@@ -96,12 +100,9 @@ int run()
         if (const QString folder = screenshots::folder(); !folder.isEmpty())
             shots::runInto(folder, {*mainView, *devInt, *manual, *fList, *fPreselect, *fPreselAdd, *paramView,
                                     *language, *about, *form2});
-        // The toolkit ends the process itself when its display goes away;
-        // the mount is stopped then too, and the end is as clean as a signal's.
-        platform::armExitGuard([programClose] { programClose->stopMountSide(); });
         result = QApplication::exec();
-        platform::disarmExitGuard();
     }
+    platform::disarmExitGuard();
 
     // The loop has been told to stop by the main window's close; it is joined
     // before anything it uses goes, and so is every reader (with its device).

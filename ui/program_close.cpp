@@ -22,8 +22,8 @@ bool ProgramClose::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void ProgramClose::stopMountSide()
+void ProgramClose::stopMountSide(platform::UiBridge& bridge)
 {
-    bridge_.shutdown();
+    bridge.shutdown();
     CONTROL::CTRL_CLOSE();
 }

@@ -19,8 +19,9 @@ public:
 
     // The end when no window can be closed any more (the display went
     // away): every wait on the user-interface thread ends, and the loop
-    // stops, sends its last frame and is joined. Touches no window.
-    void stopMountSide();
+    // stops, sends its last frame and is joined. Touches no window, so it
+    // holds from before the first window exists.
+    static void stopMountSide(platform::UiBridge& bridge);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

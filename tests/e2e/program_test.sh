@@ -13,13 +13,15 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 # A virtual display of our own: the server picks a free number itself and
 # writes it once it takes connections, so nothing connects before the server
-# is ready and no fixed number can be taken already. $1 is the screen's size
+# is ready and no fixed number can be taken already. It does not reset when
+# its last client goes, so the next run never meets a server that refuses
+# connections while it starts over. $1 is the screen's size
 # (WIDTHxHEIGHT, 1280x1024 by default). Sets DISPLAY and xvfb_pid.
 xvfb_pid="" wm_pid=""
 start_display() {
     for attempt in 1 2 3; do
         rm -f "$work/display"
-        Xvfb -displayfd 3 -nolisten tcp -screen 0 "${1:-1280x1024}x24" 3>"$work/display" 2>"$work/xvfb.log" &
+        Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 "${1:-1280x1024}x24" 3>"$work/display" 2>"$work/xvfb.log" &
         xvfb_pid=$!
         i=0
         until [ -s "$work/display" ]; do
@@ -41,6 +43,11 @@ start_display() {
     done
     fail "no client reaches the virtual display: $(cat "$work/xvfb.log")"
 }
+# For a failure's message: whether the display server still runs, and what it said.
+display_state() {
+    kill -0 "$xvfb_pid" 2>/dev/null && state=running || state=gone
+    printf ' (display %s, server %s: %s)' "$DISPLAY" "$state" "$(cat "$work/xvfb.log" 2>/dev/null)"
+}
 stop_display() {
     [ -n "$xvfb_pid" ] || return 0
     kill $xvfb_pid 2>/dev/null || true
@@ -50,7 +57,7 @@ stop_display() {
 }
 # A failed check, or a test run ended from outside (a time-out), leaves no
 # server or window manager of its own behind.
-trap 'for p in $wm_pid $xvfb_pid; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+trap 'for p in $wm_pid $xvfb_pid; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM HUP
 
 # 1. The screenshot run: the program saves its windows and closes as Exit does.
@@ -87,8 +94,11 @@ done
 # loader runs), long before its window exists.
 mkfifo "$work/fifo.ini"
 window_up() { xwininfo -root -tree 2>/dev/null | grep -q "Telescope control"; }
+# The program itself, not the shell that starts it (which catches TERM for
+# this script's clean-up until it runs the program), catches SIGTERM.
 catches_term() {
-    mask=$(sed -n "s/^SigCgt:[[:space:]]*//p" /proc/$pid/status 2>/dev/null) &&
+    [ "$(readlink /proc/$pid/exe 2>/dev/null)" = "$(readlink -f "$program")" ] &&
+        mask=$(sed -n "s/^SigCgt:[[:space:]]*//p" /proc/$pid/status 2>/dev/null) &&
         [ -n "$mask" ] && [ $((0x$mask & 0x4000)) -ne 0 ]
 }
 gone() { ! kill -0 $pid 2>/dev/null; }
@@ -96,7 +106,7 @@ gone() { ! kill -0 $pid 2>/dev/null; }
 within() {
     i=0
     until $1; do
-        i=$((i + 1)); [ $i -le $2 ] || { kill -KILL $pid 2>/dev/null; fail "$3"; }
+        i=$((i + 1)); [ $i -le $2 ] || { kill -KILL $pid 2>/dev/null || true; fail "$3$(display_state)"; }
         sleep 0.01
     done
 }
@@ -148,7 +158,7 @@ start_openbox() {
     wm_pid=$!
     i=0
     until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-        i=$((i + 1)); [ $i -le 1000 ] || fail "openbox did not start: $(cat "$work/openbox.log")"
+        i=$((i + 1)); [ $i -le 1000 ] || fail "openbox did not start: $(cat "$work/openbox.log")$(display_state)"
         sleep 0.01
     done
 }
@@ -203,21 +213,21 @@ active_is() { [ "$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //')" = "$(printf
 soon() { i=0; until "$@"; do i=$((i + 1)); [ $i -le 500 ] || return 1; sleep 0.01; done; }
 window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1; }
 shown() { [ -n "$(window "$1")" ]; }
-soon shown "Telescope control" || { kill -KILL $pid; fail "no main window under openbox"; }
+soon shown "Telescope control" || { kill -KILL $pid 2>/dev/null || true; fail "no main window under openbox"; }
 main=$(window "Telescope control")
 # shellcheck disable=SC2046
 set -- $(rect_of Main_View geometry:Button1)
 click_button1() { xdotool mousemove --window "$main" $(($1 + $3 / 2)) $(($2 + $4 / 2)) click 1; }
 click_button1 "$@"
-{ soon shown Form2 && soon shown F_Manual; } || { kill -KILL $pid; fail "Graph + pad opened no graph and pad"; }
+{ soon shown Form2 && soon shown F_Manual; } || { kill -KILL $pid 2>/dev/null || true; fail "Graph + pad opened no graph and pad"; }
 graph=$(window Form2); pad=$(window F_Manual)
-timeout 10 xdotool windowactivate --sync "$main" || { kill -KILL $pid; fail "the main window could not be activated"; }
-soon above "$main" "$graph" || { kill -KILL $pid; fail "the main window did not come over the graph: $(stacking)"; }
+timeout 10 xdotool windowactivate --sync "$main" || { kill -KILL $pid 2>/dev/null || true; fail "the main window could not be activated"; }
+soon above "$main" "$graph" || { kill -KILL $pid 2>/dev/null || true; fail "the main window did not come over the graph: $(stacking)"; }
 click_button1 "$@"
 soon above "$graph" "$main" ||
-    { kill -KILL $pid; fail "a second Graph + pad left the graph behind the main window: $(stacking)"; }
+    { kill -KILL $pid 2>/dev/null || true; fail "a second Graph + pad left the graph behind the main window: $(stacking)"; }
 soon active_is "$pad" ||
-    { kill -KILL $pid; fail "a second Graph + pad did not activate the pad: $(xprop -root _NET_ACTIVE_WINDOW)"; }
+    { kill -KILL $pid 2>/dev/null || true; fail "a second Graph + pad did not activate the pad: $(xprop -root _NET_ACTIVE_WINDOW)"; }
 kill -TERM $pid
 wait $pid || fail "the program under openbox exited with $?"
 stop_openbox

@@ -186,7 +186,7 @@ TEST_F(MainView, TheEndWithoutADisplayStopsTheMovingMountAndJoinsTheLoop)
     testing_support::SimBoard board;
     testing_support::SimLink link{board};
     platform::UiBridge program;
-    auto* close = new ProgramClose(program, view.get());
+    new ProgramClose(program, view.get());
     QWidget device;
     view->setDeviceWindow(&device);
     view->show();
@@ -194,7 +194,7 @@ TEST_F(MainView, TheEndWithoutADisplayStopsTheMovingMountAndJoinsTheLoop)
     ASSERT_TRUE(testing_support::waitUntil([&] { return !board.motionFrames().empty(); })) << "the loop runs";
     CONTROL::MANUAL.set({300, 0, 0, 0});  // a key held
     ASSERT_TRUE(testing_support::waitUntil([&] { return board.speeds().first != 0; }));
-    close->stopMountSide();  // what the program does when exit() comes
+    ProgramClose::stopMountSide(program);  // what the program does when exit() comes
     EXPECT_FALSE(CONTROL::CONTR_RUNNING);
     EXPECT_TRUE(CONTROL::CTRL_CLOSE(0)) << "the loop's thread was not joined";
     EXPECT_EQ(board.frames().back(), HAL::STOP_FRAME());
