@@ -17,8 +17,8 @@
 #include <QThread>
 
 #include <chrono>
-#include <string>
 #include <condition_variable>
+#include <string>
 #include <thread>
 
 namespace CONTROL {

@@ -170,8 +170,8 @@ void ONPARK()
     auto obj = std::make_shared<Tpoint_data>();
     const double longitude = DEGTOREAL(GET_PARAM(param::Long));
     double ra = 0.0, de = 0.0;
-    AZTORA(DEGTOREAL(GET_PARAM(param::Park_Az)), DEGTOREAL(GET_PARAM(param::Park_Alt)), DEGTOREAL(GET_PARAM(param::Lat)),
-           GET_LMST(longitude), ra, de);
+    AZTORA(DEGTOREAL(GET_PARAM(param::Park_Az)), DEGTOREAL(GET_PARAM(param::Park_Alt)),
+           DEGTOREAL(GET_PARAM(param::Lat)), GET_LMST(longitude), ra, de);
     NEXTPOSITIONTRACKING.set({ra, de, ra, de});
     obj->RA = ra;
     obj->DE = de;

@@ -1,7 +1,5 @@
 #include "platform/dialogs.h"
 
-#include "platform/replaceable.h"
-
 #include <atomic>
 
 namespace platform {
@@ -19,36 +17,26 @@ public:
 
 NoDialogs g_none;
 
-// The real boxes, as the window layer installed them.
-class RealDialogs final : public OperatorDialogs {
-public:
-    void message(const std::string& title, const std::string& text) override { get().message(title, text); }
-    bool askYesNo(const std::string& title, const std::string& text) override { return get().askYesNo(title, text); }
-    std::optional<std::string> openFile(const OpenFileRequest& r) override { return get().openFile(r); }
-    std::optional<std::string> saveFile(const SaveFileRequest& r) override { return get().saveFile(r); }
-    void closeAll() override { get().closeAll(); }
-    void reopen() override { get().reopen(); }
-
-    std::atomic<OperatorDialogs*> real{&g_none};
-
-private:
-    OperatorDialogs& get() const { return *real.load(std::memory_order_acquire); }
-};
-
-RealDialogs g_real;
-Replaceable<OperatorDialogs> g_current(g_real);
+// The real boxes, as the window layer installed them, and a test's
+// replacement, which wins while it is set.
+std::atomic<OperatorDialogs*> g_real{&g_none};
+std::atomic<OperatorDialogs*> g_replacement{nullptr};
 
 }  // namespace
 
-OperatorDialogs& dialogs() { return g_current.get(); }
+OperatorDialogs& dialogs()
+{
+    OperatorDialogs* d = g_replacement.load(std::memory_order_acquire);
+    return d ? *d : *g_real.load(std::memory_order_acquire);
+}
 
 void setDialogs(OperatorDialogs* replacement)
 {
     if (!replacement)
-        g_real.reopen();
-    g_current.set(replacement);
+        g_real.load(std::memory_order_acquire)->reopen();
+    g_replacement.store(replacement, std::memory_order_release);
 }
 
-void setRealDialogs(OperatorDialogs* real) { g_real.real.store(real ? real : &g_none, std::memory_order_release); }
+void setRealDialogs(OperatorDialogs* real) { g_real.store(real ? real : &g_none, std::memory_order_release); }
 
 }  // namespace platform

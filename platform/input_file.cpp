@@ -26,6 +26,7 @@ InputFile::InputFile(const std::string& path)
         return;
     }
     type_ = st.st_mode & S_IFMT;
+    permissions_ = st.st_mode & 0777;
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         return;

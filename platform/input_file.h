@@ -24,6 +24,8 @@ public:
     // The file type bits of what the path names (S_IFDIR, S_IFIFO ...), once
     // it could be looked at; 0 before.
     mode_t type() const { return type_; }
+    // Its permission bits, once it could be looked at; 0 before.
+    mode_t permissions() const { return permissions_; }
     // The size of the opened file when it was opened.
     off_t size() const { return size_; }
     // Bytes read into buf; 0 at the end, -1 on a read error.
@@ -33,6 +35,7 @@ private:
     int fd_ = -1;
     int error_ = 0;
     mode_t type_ = 0;
+    mode_t permissions_ = 0;
     off_t size_ = 0;
 };
 

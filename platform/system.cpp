@@ -1,5 +1,6 @@
 #include "platform/system.h"
 
+#include "platform/input_file.h"
 #include "platform/replaceable.h"
 
 #include <QStandardPaths>
@@ -91,23 +92,16 @@ std::vector<std::string> listRegularFiles(const std::string& folder)
 
 bool copyRegularFile(const std::string& from, const std::string& to)
 {
-    const int in = ::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0)
+    InputFile in(from);
+    if (!in.isOpen())
         return false;
-    struct stat st {};
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, in.permissions());
+    if (out < 0)
         return false;
-    }
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
     bool ok = true;
     char buf[65536];
     for (;;) {
-        const ssize_t got = ::read(in, buf, sizeof buf);
+        const ssize_t got = in.read(buf, sizeof buf);
         if (got <= 0) {
             ok = got == 0;
             break;
@@ -120,7 +114,6 @@ bool copyRegularFile(const std::string& from, const std::string& to)
         if (!ok)
             break;
     }
-    ::close(in);
     ok = ::close(out) == 0 && ok;
     if (!ok)
         ::unlink(to.c_str());

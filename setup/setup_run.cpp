@@ -372,7 +372,7 @@ void SetupRun::sendReferencePoint()
     const double lst = GET_LMST(DEGTOREAL(GET_PARAM(param::Long)));
     double ra = 0.0, de = 0.0;
     AZTORA(kEastAzimuth, 0.0, DEGTOREAL(GET_PARAM(param::Lat)), lst, ra, de);
-    PARAM_ADD("GetStar", "Yes", "-allign", "Yes;No", "");
+    PARAM_ADD(param::GetStar, "Yes", "-allign", "Yes;No", "");
     OBJ = std::make_shared<Tpoint_data>();
     OBJ->RA = ra;
     OBJ->DE = de;

@@ -38,6 +38,16 @@ CoordRead READ_GOTO_DEC(std::string_view DEC)
     return checked(v, v && std::fabs(*v) <= kPole, "-90 to +90 degrees");
 }
 
+PlaceRead READ_GOTO_PLACE(const std::string& RA, const std::string& DEC)
+{
+    PlaceRead p{READ_GOTO_RA(RA), READ_GOTO_DEC(DEC), {}};
+    if (!p.ra.angle)
+        p.problem = "right ascension \"" + RA + "\" " + p.ra.problem;
+    else if (!p.dec.angle)
+        p.problem = "declination \"" + DEC + "\" " + p.dec.problem;
+    return p;
+}
+
 bool RA_ENTRY_FITS(std::string_view RA) { return CHECK_FORMAT(RA, kRaTemplate) && !READ_GOTO_RA(RA).outside; }
 
 bool DEC_ENTRY_FITS(std::string_view DEC) { return CHECK_FORMAT(DEC, kDeclTemplate) && !READ_GOTO_DEC(DEC).outside; }

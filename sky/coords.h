@@ -23,6 +23,15 @@ struct CoordRead {
 CoordRead READ_GOTO_RA(std::string_view RA);
 CoordRead READ_GOTO_DEC(std::string_view DEC);
 
+// Both coordinates of an entry read for a go-to; `problem` says, for a box,
+// which one names no place and why ("right ascension \"25h\" lies outside
+// 0 to 24 hours"), empty when both do.
+struct PlaceRead {
+    CoordRead ra, dec;
+    std::string problem;
+};
+PlaceRead READ_GOTO_PLACE(const std::string& RA, const std::string& DEC);
+
 // Whether the entry dialog takes a typed text: it fits its template and does
 // not read as a coordinate past the bounds. (A text the template takes but
 // the reader does not, a blank inside a field, is kept as typed; its go-to

@@ -43,10 +43,9 @@ constexpr int kWidth = 660;
 constexpr int kHeight = 440;
 constexpr const char* kListTitle = "Object list";
 
+using forms::button;
 using forms::named;
 using forms::placed;
-
-using forms::button;
 
 }  // namespace
 
@@ -160,20 +159,16 @@ void TF_list::Button1Click()
     const sky::ObjectTexts t = sky::textsOf(ListBox1->item(row));
     // A row without a place (a planet whose elements are missing) is no pick:
     // taken as 0h/0d it would send the mount there.
-    const sky::CoordRead ra = sky::READ_GOTO_RA(t.ra);
-    const sky::CoordRead de = sky::READ_GOTO_DEC(t.dec);
-    if (!ra.angle || !de.angle) {
-        const bool raBad = !ra.angle;
-        platform::dialogs().message(kListTitle, "\"" + text::trimControl(t.name) + "\" is not added: its " +
-                                                    (raBad ? "right ascension \"" + t.ra + "\" " + ra.problem
-                                                           : "declination \"" + t.dec + "\" " + de.problem) +
-                                                    ".");
+    const sky::PlaceRead place = sky::READ_GOTO_PLACE(t.ra, t.dec);
+    if (!place.problem.empty()) {
+        platform::dialogs().message(kListTitle,
+                                    "\"" + text::trimControl(t.name) + "\" is not added: its " + place.problem + ".");
         return;
     }
     // The name as its column shows it, padding included.
     POINT->NAME = text::cutUtf8(sky::padRight(t.name, sky::kNameColumns), 255);
-    POINT->RA = *ra.angle;
-    POINT->DE = *de.angle;
+    POINT->RA = *place.ra.angle;
+    POINT->DE = *place.dec.angle;
     POINT->SRC = SRCLIST;
     done(QDialog::Accepted);
 }

@@ -47,18 +47,15 @@ GotoRequest GOTO_REQUEST(const ObjectTexts& entry)
         g.ra = text::cutUtf8(entry.ra, 255);
         g.dec = text::cutUtf8(entry.dec, 255);
     }
-    const CoordRead ra = READ_GOTO_RA(g.ra);
-    const CoordRead de = READ_GOTO_DEC(g.dec);
-    if (!ra.angle || !de.angle) {
-        const bool raBad = !ra.angle;
-        g.problem = "\"" + g.name + "\" is not sent: its " + (raBad ? "right ascension" : "declination") + " \"" +
-                    (raBad ? g.ra : g.dec) + "\" " + (raBad ? ra.problem : de.problem) + ".";
+    const PlaceRead place = READ_GOTO_PLACE(g.ra, g.dec);
+    if (!place.problem.empty()) {
+        g.problem = "\"" + g.name + "\" is not sent: its " + place.problem + ".";
         return g;
     }
     g.point = std::make_shared<Tpoint_data>();
     g.point->NAME = g.name;
-    g.point->RA = *ra.angle;
-    g.point->DE = *de.angle;
+    g.point->RA = *place.ra.angle;
+    g.point->DE = *place.dec.angle;
     g.point->SRC = SRCPRE;
     return g;
 }

@@ -415,9 +415,15 @@ bool TMain_View::eventFilter(QObject* watched, QEvent* event)
 
 // --- Messages ------------------------------------------------------------------
 
-void TMain_View::ONCHANGERA(std::int64_t tenths) { tele_RA->setText(forms::qstr(REALTOHOUR(static_cast<double>(tenths) / 10.0))); }
+void TMain_View::ONCHANGERA(std::int64_t tenths)
+{
+    tele_RA->setText(forms::qstr(REALTOHOUR(static_cast<double>(tenths) / 10.0)));
+}
 
-void TMain_View::ONCHANGEDE(std::int64_t tenths) { tele_dec->setText(forms::qstr(REALTODEG(static_cast<double>(tenths) / 10.0))); }
+void TMain_View::ONCHANGEDE(std::int64_t tenths)
+{
+    tele_dec->setText(forms::qstr(REALTODEG(static_cast<double>(tenths) / 10.0)));
+}
 
 void TMain_View::ONCHANGETCP(std::int64_t on)
 {

@@ -64,9 +64,11 @@ void saveAll(const QString& folder, const Windows& w)
 {
     // The device window where the main window docks it.
     w.main.Hardware1Click();
-    // The pad opens as the operator opens it, by the main window's button.
-    w.main.Button1->click();
+    // The pad is placed below the main window before it opens, so a window
+    // manager maps it there rather than where its own rule would put it.
     platform::dockBeside(&w.pad, {w.main.x(), w.main.y() + w.main.frameGeometry().height() + 40}, &w.main);
+    // It opens as the operator opens it, by the main window's button.
+    w.main.Button1->click();
     fillLists(w.preselect, w.entry);
     screenshots::save(folder, {&w.main, &w.pad, &w.device, &w.list, &w.preselect, &w.entry});
     saveOpened(folder, &w.editor, [&] { w.main.Parameters1->trigger(); }, [&] { w.editor.Cancel_Button->click(); });

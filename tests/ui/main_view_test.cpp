@@ -186,7 +186,6 @@ TEST_F(MainView, TheEndWithoutADisplayStopsTheMovingMountAndJoinsTheLoop)
     testing_support::SimBoard board;
     testing_support::SimLink link{board};
     platform::UiBridge program;
-    new ProgramClose(program, view.get());
     QWidget device;
     view->setDeviceWindow(&device);
     view->show();
