@@ -572,6 +572,8 @@ struct Sequence {
     bool done;    // "Setup done" at the end
 };
 
+void PrintTo(const Sequence& s, std::ostream* os) { *os << s.name; }
+
 class SetUpSequence : public SetUpSequences, public testing::WithParamInterface<Sequence> {};
 
 // Whatever the operator presses during a run, the board ends up holding a
