@@ -451,9 +451,15 @@ protected:
     // The pad button that turns the mount's RA axis clockwise (its position
     // falling) with the configuration the board holds now, and the one that
     // raises the tube.
-    QPushButton* clockwise() { return board.axis(0).motorReversed != board.config().raMotCcw ? pad->Button2 : pad->Button4; }
+    QPushButton* clockwise()
+    {
+        return board.axis(0).motorReversed != board.config().raMotCcw ? pad->Button2 : pad->Button4;
+    }
     QPushButton* counterClockwise() { return clockwise() == pad->Button2 ? pad->Button4 : pad->Button2; }
-    QPushButton* up() { return board.axis(1).motorReversed != board.config().deMotCcw ? pad->Button5 : pad->Button1; }
+    QPushButton* up()
+    {
+        return board.axis(1).motorReversed != board.config().deMotCcw ? pad->Button5 : pad->Button1;
+    }
 
     // How far the axis watched has moved from the wizard's reference, arcseconds.
     double fromReference(int axis)
