@@ -28,8 +28,6 @@ public:
     void readHardware(std::int32_t& ra, std::int32_t& de) override { CONTROL::READ_HARDWARE(ra, de); }
 };
 
-void toggle(std::atomic<bool>& flag) { flag.store(!flag.load()); }
-
 }  // namespace
 
 void CHECKDIF(double& DIF)
@@ -92,6 +90,8 @@ void SetupRun::beginRun()
     start_.setupDone = GET_PARAM(param::Setup_done);
     start_.raDiff = RA_DIFF;
     start_.deDiff = DE_DIFF;
+    learnt_ = {};
+    slewCommand_ = {};
     runActive_ = true;
     wrote_ = false;
     swapped_ = false;
@@ -150,6 +150,7 @@ bool SetupRun::pumpConfiguration()
     CONTROL::SAVE_HW_CONF();
     queued_ = false;
     wrote_ = true;
+    written_ = pending_;
     return false;
 }
 
@@ -207,16 +208,19 @@ void SetupRun::tick()
     CHECKDIF(dh);
     CHECKDIF(dv);
     const CONTROL::ManualMotion manual = CONTROL::MANUAL.get();
+    Command now;
     // Positive while left is held, on either mount type.
-    std::int64_t hmv = manual.HMV;
+    now.hmv = manual.HMV;
     if (!GET_BPARAM(param::Equatorial))
-        hmv = -hmv;
-    const std::int32_t vmv = manual.VMV;
+        now.hmv = -now.hmv;
+    now.vmv = manual.VMV;
+    if ((STATE == STEP_HORIZONTAL || STATE == STEP_VERTICAL) && (now.hmv != 0 || now.vmv != 0))
+        slewCommand_ = now;
 
     switch (STATE) {
     case STEP_REFERENCE: referenceStep(dh, dv); break;
-    case STEP_HORIZONTAL: horizontalStep(dh, dv, hmv, vmv); break;
-    case STEP_VERTICAL: verticalStep(dv, vmv); break;
+    case STEP_HORIZONTAL: horizontalStep(dh, dv, now); break;
+    case STEP_VERTICAL: verticalStep(dv, now); break;
     case STEP_GEAR:
         look_.horTick = false;
         look_.verTick = false;
@@ -263,15 +267,22 @@ void SetupRun::referenceStep(double dh, double dv)
     }
     if (std::fabs(dh) > kOneDegree || std::fabs(dv) > kOneDegree) {
         STATE = STEP_HORIZONTAL;
+        beginSlew();
         mount_.readPos(INITHOR, INITVERT);
         CUR_FLIPMODE = GET_BPARAM(param::Merid_Flip_Enable);
     }
 }
 
-void SetupRun::horizontalStep(double dh, double dv, std::int64_t hmv, std::int32_t vmv)
+SetupRun::Command SetupRun::decisive(Command now) const
+{
+    return now.hmv == 0 && now.vmv == 0 ? slewCommand_ : now;
+}
+
+void SetupRun::horizontalStep(double dh, double dv, Command now)
 {
     if (configurationBusy())
         return;
+    const auto [hmv, vmv] = decisive(now);
     const double offset = MOVEOFFSET;
     const bool horMoved = std::fabs(dh) > offset;
     const bool verMoved = std::fabs(dv) > offset;
@@ -285,13 +296,15 @@ void SetupRun::horizontalStep(double dh, double dv, std::int64_t hmv, std::int32
     if (horMoved) {
         if (hmv > 0) {
             SET_PARAM(param::RA_mot_CCW, "Yes");
-            toggle(CONTROL::RA_MOT_CCW);
+            learnt_.raMot = true;
             if (dh > 0) {
                 SET_PARAM(param::RA_enc_CCW, "Yes");
-                toggle(CONTROL::RA_ENC_CCW);
+                learnt_.raEnc = true;
             }
         }
+        showLearnt();
         STATE = STEP_VERTICAL;
+        beginSlew();
         PLAYSND->PLAY("MoveDone");
         look_.horTick = true;
         look_.verLabel = true;
@@ -314,28 +327,30 @@ void SetupRun::horizontalStep(double dh, double dv, std::int64_t hmv, std::int32
 void SetupRun::swapFound()
 {
     swapped_ = true;
-    toggle(CONTROL::ENC_SWAP);
+    learnt_.swap = true;
+    showLearnt();
     SET_PARAM(param::Enc_swap, CONTROL::ENC_SWAP.load());
-    requestConfiguration(flagsNow());
+    requestConfiguration(learntConfiguration());
     STATE = STEP_REFERENCE;
     settle_ = kSwapSettleTicks;
     look_.messageText = texts_.swap;
 }
 
-void SetupRun::verticalStep(double dv, std::int32_t vmv)
+void SetupRun::verticalStep(double dv, Command now)
 {
     if (configurationBusy())
         return;
     if (!(std::fabs(dv) > MOVEOFFSET))
         return;
-    if (vmv < 0) {
+    if (decisive(now).vmv < 0) {
         SET_PARAM(param::DE_mot_CCW, "Yes");
-        toggle(CONTROL::DE_MOT_CCW);
+        learnt_.deMot = true;
     }
     if (dv < 0) {
         SET_PARAM(param::DE_enc_CCW, "Yes");
-        toggle(CONTROL::DE_ENC_CCW);
+        learnt_.deEnc = true;
     }
+    showLearnt();
     STATE = STEP_LEARNT;
     PLAYSND->PLAY("MoveDone");
     SET_PARAM(param::Setup_done, true);
@@ -344,7 +359,7 @@ void SetupRun::verticalStep(double dv, std::int32_t vmv)
     look_.okEnabled = true;
 }
 
-void SetupRun::directionsLearnt() { requestConfiguration(flagsNow()); }
+void SetupRun::directionsLearnt() { requestConfiguration(learntConfiguration()); }
 
 // The angle climbs by 0.01 a tick until it passes `end`, rests there until
 // `rest` ticks of the pause are left, and rests those at `start`.
@@ -381,9 +396,10 @@ void SetupRun::sendReferencePoint()
     SIGNAL(bus::Control, WM_CAL_MESSAGE, OBJ);
 }
 
+// Only the OK that ends a run records it as ended by OK, so the main window
+// completes no run that is still going on.
 void SetupRun::ok()
 {
-    ModalResult = RESULT_OK;
     sendReferencePoint();
     switch (STATE) {
     case STEP_LEARNT:
@@ -395,7 +411,7 @@ void SetupRun::ok()
             window_.hidePad();
             timer_ = false;
             STATE = STEP_DONE;
-            endRun();
+            finish();
         }
         break;
     case STEP_GEAR:
@@ -429,11 +445,20 @@ void SetupRun::ok()
         mount_.readHardware(NEW_RA, NEW_DE);
         follow(NEW_RA);
         RA_DIFF = static_cast<double>(turned_) / kHalfTurnCounts;
-        ModalResult = RESULT_OK;
-        endRun();
+        finish();
         break;
     default: break;
     }
+}
+
+void SetupRun::finish()
+{
+    // The flags show what this run wrote, even where a configuration the
+    // board reported meanwhile has overwritten them.
+    if (wrote_)
+        showLearnt();
+    ModalResult = RESULT_OK;
+    endRun();
 }
 
 void SetupRun::cancel()

@@ -151,6 +151,15 @@ public:
 private:
     struct Configuration {
         bool raMot = false, raEnc = false, deMot = false, deEnc = false, swap = false;
+        Configuration operator^(const Configuration& o) const
+        {
+            return {raMot != o.raMot, raEnc != o.raEnc, deMot != o.deMot, deEnc != o.deEnc, swap != o.swap};
+        }
+    };
+    // The manual speeds of a tick, hmv positive while left is held.
+    struct Command {
+        std::int64_t hmv = 0;
+        std::int32_t vmv = 0;
     };
     struct Snapshot {
         Configuration flags;
@@ -160,14 +169,24 @@ private:
 
     void beginRun();
     void endRun();
+    // The run's own last OK: the run ended by OK.
+    void finish();
     void restoreStart();
     static Configuration flagsNow();
     static void setFlags(const Configuration& c);
     void requestConfiguration(const Configuration& c);
+    // The configuration the run found with exactly the inversions it learnt;
+    // the flags take it, whatever the board reported meanwhile.
+    Configuration learntConfiguration() const { return start_.flags ^ learnt_; }
+    void showLearnt() { setFlags(learntConfiguration()); }
+    // The speeds a decision goes by: those of this tick, or, with no key held
+    // (the mount coasting on the board's ramp), the last ones of this slew.
+    Command decisive(Command now) const;
 
     void referenceStep(double dh, double dv);
-    void horizontalStep(double dh, double dv, std::int64_t hmv, std::int32_t vmv);
-    void verticalStep(double dv, std::int32_t vmv);
+    void horizontalStep(double dh, double dv, Command now);
+    void verticalStep(double dv, Command now);
+    void beginSlew() { slewCommand_ = {}; }
     void animate(double& angle, double start, double end, std::int32_t pause, std::int32_t rest);
     // Adds the counts the measured axis moved since the last reading.
     void follow(std::int32_t count);
@@ -184,11 +203,14 @@ private:
 
     bool runActive_ = false;
     Snapshot start_;
+    Configuration learnt_;      // the inversions this run has learnt
+    Command slewCommand_;       // the last speeds commanded during the slew now watched
     bool wrote_ = false;        // this run has handed a configuration to the loop
     bool swapped_ = false;      // this run has crossed the encoders once already
     int settle_ = 0;            // ticks left before the fresh reference after a swap
     bool queued_ = false;       // a configuration waits for the loop
     Configuration pending_;
+    Configuration written_;     // what the run last handed to the loop
 
     // The half turn being measured: the last reading and the counts so far.
     std::int32_t lastCount_ = 0;

@@ -69,6 +69,8 @@ public:
     void setModalResult(std::int32_t result) override { run_->ModalResult = result; }
     double raFactor() const override { return run_->RA_DIFF; }
     double deFactor() const override { return run_->DE_DIFF; }
+    bool runInProgress() const override { return run_->running(); }
+    void cancelRun() override { B_CancelClick(); }
 
     // The manual pad docked beside the wizard; not owned.
     void setPad(QWidget* pad) { pad_ = pad; }

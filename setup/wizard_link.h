@@ -40,6 +40,12 @@ public:
     // until a run has measured it.
     virtual double raFactor() const = 0;
     virtual double deFactor() const = 0;
+    // A run is in progress: begun at an activation, not yet ended by its
+    // last OK or by Cancel.
+    virtual bool runInProgress() const = 0;
+    // Ends the run in progress as Cancel does: the wizard hidden and what the
+    // run changed put back.
+    virtual void cancelRun() = 0;
 };
 
 }  // namespace setup

@@ -475,19 +475,38 @@ void TMain_View::FILLCONFIG()
     chk_de_mot_enc_cr->setChecked(c.deMotEncCr);
 }
 
+// A new Init, Align or Gear starts afresh: a run left going would go on from
+// directions it has half learnt, or be completed with half turns it never
+// measured.
+void TMain_View::endRunningSetUp()
+{
+    if (wizard_ && wizard_->runInProgress())
+        wizard_->cancelRun();
+}
+
 void TMain_View::Calibrate3Click()
 {
+    endRunningSetUp();
     setStatus(setup_flow::kDetectBoardSetup);
     setup_flow::requestBoardSetup();
 }
 
-void TMain_View::Calibrate2Click() { setup_flow::requestAlignment(); }
+void TMain_View::Calibrate2Click()
+{
+    endRunningSetUp();
+    setup_flow::requestAlignment();
+}
 
 void TMain_View::Calibrate4Click()
 {
     QWidget* wizard = wizard_ ? wizard_->window() : nullptr;
     if (!wizard)
         return;
+    // A second set-up query's answer while the operator types the pulses: the
+    // Gear waiting on the dialog goes on once it is closed.
+    if (askingPulses_)
+        return;
+    endRunningSetUp();
     wizard_->setStep(CONTROL::STATE.load());
     SIGNAL(bus::Control, WM_STOP_MESSAGE, 0);
     platform::dockBeside(wizard, {x() + frameGeometry().width() / 2 - wizard->frameGeometry().width() / 2, y()}, this);
@@ -501,7 +520,9 @@ void TMain_View::Calibrate4Click()
             platform::dockBeside(encoderDialog_,
                                  {me.left() + me.width() / 2 - d.width() / 2, me.top() + me.height() / 2 - d.height() / 2},
                                  this);
+            askingPulses_ = true;
             encoderDialog_->exec();  // OK or the title bar: both go on alike
+            askingPulses_ = false;
         }
         setup_flow::requestEncoderValues();
     }

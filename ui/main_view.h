@@ -141,12 +141,15 @@ private:
     void placeBesideMe(QWidget* window, int gap);
     void setStatus(const std::string& text);
     void showHoverHelp(const std::string& help);
+    // Ends a set-up run still in progress as its Cancel does.
+    void endRunningSetUp();
 
     QPointer<QWidget> deviceWindow_;
     QPointer<QWidget> manualPad_;
     QPointer<QWidget> graph_;
     setup::SetupWizardLink* wizard_ = nullptr;
     QPointer<TForm1> encoderDialog_;
+    bool askingPulses_ = false;  // the encoder pulses dialog is up
     std::function<bool()> parameterEditor_;
     std::function<bool()> languageChooser_;
     std::function<void()> aboutBox_;

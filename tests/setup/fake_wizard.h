@@ -23,6 +23,21 @@ public:
     void setModalResult(std::int32_t result) override { result_ = result; }
     double raFactor() const override { return ra_; }
     double deFactor() const override { return de_; }
+    bool runInProgress() const override { return running_; }
+    void cancelRun() override
+    {
+        ++cancelled;
+        running_ = false;
+        window_.hide();
+        cancel();
+    }
+    // A run begun and not yet ended.
+    void begin(std::int32_t step)
+    {
+        step_ = step;
+        result_ = NoResult;
+        running_ = true;
+    }
 
     // A run that ended with OK at its last step, having measured these factors.
     void finish(double ra, double de)
@@ -39,11 +54,13 @@ public:
     }
 
     QWidget window_;
+    int cancelled = 0;  // runs ended through cancelRun()
 
 private:
     std::int32_t step_ = StepIdle;
     std::int32_t result_ = NoResult;
     double ra_ = 0.0, de_ = 0.0;
+    bool running_ = false;
 };
 
 }  // namespace testing_support

@@ -5,6 +5,7 @@
 // the mount itself, not the readings.
 
 #include "board/ctrl_view.h"
+#include "core/Signals.h"
 #include "setup/setup_flow.h"
 #include "setup/setup_view.h"
 #include "tests/board/control_stand.h"
@@ -18,10 +19,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -403,5 +406,248 @@ TEST_F(WholeSetUp, ClosedByItsTitleBarItLearnsNothingMoreWhileThePadSlews)
     EXPECT_EQ(sent(0x42), 0u);
     EXPECT_FALSE(view->B_save->isEnabled());
 }
+
+// Counts the answers of the set-up query (WM_CAL_MESSAGE 4) that reach the
+// main window.
+class QueryAnswers final : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (const SignalEvent* m = SignalEvent::from(e); m && m->message() == WM_CAL_MESSAGE && m->param() == 4)
+            ++count;
+        return false;
+    }
+};
+
+// What the operator does, in the order of a sequence.
+enum class Act {
+    Init,            // Init, the encoder pulses answered if asked
+    InitTwice,       // Init twice; the pulses are typed while the second query runs
+    Align,
+    Gear,
+    WrongWay,        // turns the RA axis counter-clockwise until the wizard takes it
+    Clockwise,       // "turn the telescope clockwise" until the wizard takes it
+    Up,              // "raise the tube" until the directions are learnt
+    CoastClockwise,  // as Clockwise, the key let go just before the axis counts as moved
+    CoastUp,         // as Up, likewise
+    Reconnect,       // the board connected again: power and configuration read afresh
+    Ok,
+    OkToTheEnd,      // OK until the run ends
+};
+
+struct Wiring {
+    bool raMot = false, raEnc = false, deMot = false, deEnc = false;
+};
+
+class SetUpSequences : public WholeSetUp {
+protected:
+    void SetUp() override
+    {
+        WholeSetUp::SetUp();
+        view->installEventFilter(&answers);
+    }
+
+    // The pad button that turns the mount's RA axis clockwise (its position
+    // falling) with the configuration the board holds now, and the one that
+    // raises the tube.
+    QPushButton* clockwise()
+    {
+        return board.axis(0).motorReversed != board.config().raMotCcw ? pad->Button2 : pad->Button4;
+    }
+    QPushButton* counterClockwise() { return clockwise() == pad->Button2 ? pad->Button4 : pad->Button2; }
+    QPushButton* up()
+    {
+        return board.axis(1).motorReversed != board.config().deMotCcw ? pad->Button5 : pad->Button1;
+    }
+
+    // How far the axis watched has moved from the wizard's reference, arcseconds.
+    double fromReference(int axis)
+    {
+        double hor = 0.0, vert = 0.0;
+        CONTROL::READ_POS(hor, vert);
+        double d = axis == 0 ? hor - setup->run().INITHOR : vert - setup->run().INITVERT;
+        CHECKDIF(d);
+        return std::fabs(d);
+    }
+
+    // A set-up query asked for and its answer handled; the wizard given the
+    // focus where it opened.
+    void query(QPushButton* button)
+    {
+        const int before = answers.count;
+        whenPulsesAsked([](TForm1& f) { f.B_Start->click(); });
+        button->click();
+        EXPECT_TRUE(periodsUntil([&] { return answers.count > before; }));
+        periods(3);
+        if (setup->isVisible())
+            setup->FormActivate();
+    }
+
+    void initTwice()
+    {
+        const int before = answers.count;
+        whenPulsesAsked([this, before](TForm1& f) {
+            f.edt_RA_enc->setText("5");  // "5000" half typed while the second query ends
+            EXPECT_TRUE(periodsUntil([&] { return answers.count == before + 2; }));
+            EXPECT_EQ(sent(0x27), 0u) << "no pulses before the dialog is closed";
+            EXPECT_FALSE(setup->isVisible());
+            f.edt_RA_enc->setText("5000");
+            f.B_Start->click();
+        });
+        // The second press once the first query has asked for the board's set-up.
+        view->B_Init->click();
+        ASSERT_TRUE(periodsUntil([&] { return sent(HAL::CODE_SETUP_REQUEST) == 1; }));
+        view->B_Init->click();
+        ASSERT_TRUE(periodsUntil([&] { return setup->isVisible(); }));
+        EXPECT_TRUE(pulsesAsked);
+        periods(3);
+        setup->FormActivate();
+    }
+
+    // Holds `button` until the axis is just short of counting as moved, then
+    // lets the mount coast on the board's ramp until the wizard takes it.
+    void coast(QPushButton* button, int axis, std::int32_t next)
+    {
+        const double nearly = setup->run().MOVEOFFSET - 1500.0;
+        hold(button);
+        EXPECT_TRUE(periodsUntil([&] { return fromReference(axis) > nearly; }));
+        letGo(button);
+        ASSERT_EQ(setup->step(), next - 1) << "the key was let go before the axis counted as moved";
+        EXPECT_TRUE(periodsUntil([&] { return setup->step() == next; }, 200));
+        periods(2);
+    }
+
+    // One OK; true when it was the OK that ends the run.
+    bool okOnce()
+    {
+        const std::int32_t step = setup->step();
+        pressOk();
+        periods(1);
+        return step == STEP_RA_TURN || (step == STEP_LEARNT && CONTROL::ABS_ENC);
+    }
+
+    // Plays one act; true when it was the OK that ends a run.
+    bool play(Act act)
+    {
+        switch (act) {
+        case Act::Init: query(view->B_Init); break;
+        case Act::InitTwice: initTwice(); break;
+        case Act::Align: query(view->B_Align); break;
+        case Act::Gear:
+            EXPECT_TRUE(view->B_Gear->isEnabled());
+            view->B_Gear->click();
+            periods(2);
+            if (setup->isVisible())
+                setup->FormActivate();
+            break;
+        case Act::WrongWay: slew(counterClockwise(), [&] { return setup->step() == STEP_VERTICAL; }); break;
+        case Act::Clockwise: slew(clockwise(), [&] { return setup->step() == STEP_VERTICAL; }); break;
+        case Act::Up:
+            slew(up(), [&] { return setup->step() == STEP_LEARNT; });
+            periods(2);
+            break;
+        case Act::CoastClockwise: coast(clockwise(), 0, STEP_VERTICAL); break;
+        case Act::CoastUp: coast(up(), 1, STEP_LEARNT); break;
+        case Act::Reconnect:
+            view->ONDEMO(0);
+            EXPECT_TRUE(periodsUntil([] { return !CONTROL::GET_POWER && !CONTROL::GET_CONFIGURED; }));
+            periods(2);
+            break;
+        case Act::Ok: return okOnce();
+        case Act::OkToTheEnd:
+            for (int press = 0; press < 5 && setup->step() >= STEP_LEARNT && setup->step() <= STEP_RA_TURN; ++press)
+                if (okOnce())
+                    return true;
+            ADD_FAILURE() << "the run did not end";
+            break;
+        }
+        return false;
+    }
+
+    QueryAnswers answers;
+};
+
+struct Sequence {
+    const char* name;
+    bool absolute, setUpBefore, boardKnowsRa;
+    Wiring wiring;
+    double ramp;  // the board's speed ramp, units per second; 0: none
+    std::vector<Act> acts;
+    bool learnt;  // the board holds the wiring's directions at the end, else the ones it had
+    bool done;    // "Setup done" at the end
+};
+
+void PrintTo(const Sequence& s, std::ostream* os) { *os << s.name; }
+
+class SetUpSequence : public SetUpSequences, public testing::WithParamInterface<Sequence> {};
+
+// Whatever the operator presses during a run, the board ends up holding a
+// configuration that turns the mount the way the operator's slews showed (or
+// the one it had, where the run was abandoned), the main window shows what
+// the board holds, and "Setup done" appears only after a run's own last OK.
+TEST_P(SetUpSequence, TheBoardHoldsWhatTheOperatorsSlewsShowed)
+{
+    const Sequence& c = GetParam();
+    board.absoluteEncoders = c.absolute;
+    board.setupDone = c.setUpBefore;
+    board.rampPerSecond = c.ramp;
+    if (c.boardKnowsRa) {
+        SET_PARAM("RA_mot_CCW", true);
+        HAL::SAVE_HW_CONF();
+    }
+    connect(c.wiring.raMot, c.wiring.raEnc, c.wiring.deMot, c.wiring.deEnc, false);
+    const SimBoard::Config before = board.config();
+    fastest();
+
+    bool done = false;
+    for (std::size_t i = 0; i < c.acts.size(); ++i) {
+        const bool endingOk = play(c.acts[i]);
+        if (!done && status() == "Setup done") {
+            done = true;
+            EXPECT_TRUE(endingOk) << "\"Setup done\" after act " << i << ", not a run's last OK";
+        }
+    }
+    periods(3);
+    EXPECT_EQ(done, c.done);
+    const SimBoard::Config held = board.config();
+    const Wiring want =
+        c.learnt ? c.wiring : Wiring{before.raMotCcw, before.raEncCcw, before.deMotCcw, before.deEncCcw};
+    EXPECT_EQ(held.raMotCcw, want.raMot);
+    EXPECT_EQ(held.raEncCcw, want.raEnc);
+    EXPECT_EQ(held.deMotCcw, want.deMot);
+    EXPECT_EQ(held.deEncCcw, want.deEnc);
+    EXPECT_FALSE(held.encSwap);
+    EXPECT_EQ(view->chk_ra_mot_ccw->isChecked(), held.raMotCcw) << "the main window shows what the board holds";
+    EXPECT_EQ(view->chk_ra_enc_ccw->isChecked(), held.raEncCcw);
+    EXPECT_EQ(view->chk_de_mot_ccw->isChecked(), held.deMotCcw);
+    EXPECT_EQ(view->chk_de_enc_ccw->isChecked(), held.deEncCcw);
+    if (c.acts.front() == Act::InitTwice) {
+        EXPECT_EQ(sent(0x27), 1u);
+        EXPECT_EQ(board.encoderPulses().first, 5000);
+    }
+}
+
+using enum Act;
+constexpr Wiring kRaReversed{true, false, false, false};
+
+INSTANTIATE_TEST_SUITE_P(
+    WhateverIsPressed, SetUpSequence,
+    testing::Values(
+        Sequence{"AlignAgainDuringTheDirectionPart", true, true, true, kRaReversed, 0,
+                 {Align, WrongWay, Align, Clockwise, Up, Ok}, true, true},
+        Sequence{"InitAgainDuringTheDirectionPart", true, true, true, kRaReversed, 0,
+                 {Init, WrongWay, Init, Clockwise, Up, Ok}, true, true},
+        Sequence{"AReconnectWhileTheDecAxisIsLearnt", true, true, false, {true, true, false, true}, 0,
+                 {Align, Clockwise, Reconnect, Up, Ok}, true, true},
+        Sequence{"GearWhileTheDecAxisIsLearnt", false, true, false, kRaReversed, 0,
+                 {Align, Clockwise, Gear, OkToTheEnd}, false, true},
+        Sequence{"GearInTheGearPartAfterAReconnect", false, false, false, kRaReversed, 0,
+                 {Init, Clockwise, Up, Ok, Reconnect, Gear}, false, false},
+        Sequence{"InitTwiceOnABoardNotSetUp", true, false, false, {false, false, true, false}, 0,
+                 {InitTwice, Clockwise, Up, Ok}, true, true},
+        Sequence{"BothKeysLetGoBeforeTheAxesCountAsMoved", true, true, false, {true, false, true, false}, 1e5,
+                 {Align, CoastClockwise, CoastUp, Ok}, true, true}),
+    [](const testing::TestParamInfo<Sequence>& p) { return std::string(p.param.name); });
 
 }  // namespace

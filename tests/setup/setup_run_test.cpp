@@ -342,6 +342,54 @@ TEST_F(Run, TheWrittenConfigurationIsTheWholeLearntOne)
     EXPECT_EQ(GET_PARAM("RA_mot_CCW"), "No") << "the loop clears what it has sent";
 }
 
+// Released just before the range, the mount coasts past it on the board's
+// ramp with no key held: each axis is decided by the last speed of its slew.
+TEST_F(Run, ACoastPastTheRangeGoesByTheLastSpeedOfItsSlew)
+{
+    atStep2();
+    at(100000 + 9000, 50000, 100, 0);  // left held
+    at(100000 + 18001, 50000);         // let go, coasted past
+    ASSERT_EQ(run->STATE, STEP_VERTICAL);
+    EXPECT_EQ(flags(), (Flags{true, true, false, false, false}));
+    at(100000 + 18001, 50000 + 9000, 0, -100);  // down held
+    at(100000 + 18001, 50000 + 18001);
+    ASSERT_EQ(run->STATE, STEP_LEARNT);
+    loopCycle();
+    EXPECT_EQ(written(), (Flags{true, true, true, false, false}));
+}
+
+TEST_F(Run, AConfigurationReportedDuringTheRunDoesNotUndoWhatItLearnt)
+{
+    const Flags board{false, false, false, true, false};
+    setFlags(board);
+    atStep2();
+    at(100000 + 18001, 50000, 100, 0);  // RA motor and encoder inverted
+    ASSERT_EQ(run->STATE, STEP_VERTICAL);
+    setFlags(board);  // the board read again, after a reconnect
+    at(100000 + 18001, 50000 + 18001, 0, 100);
+    ASSERT_EQ(run->STATE, STEP_LEARNT);
+    loopCycle();
+    EXPECT_EQ(written(), (Flags{true, true, false, true, false}));
+    EXPECT_EQ(flags(), written());
+}
+
+// A configuration the board sent before it took the run's frame, read after
+// it: the run's last OK leaves the flags at what the run wrote.
+TEST_F(Run, TheLastOkLeavesTheFlagsAtWhatTheRunWrote)
+{
+    CONTROL::ABS_ENC = true;
+    atStep2();
+    at(100000 + 18001, 50000, 100, 0);
+    at(100000 + 18001, 50000 + 18001, 0, -100);
+    ASSERT_EQ(run->STATE, STEP_LEARNT);
+    loopCycle();
+    setFlags({});
+    run->ok();
+    ASSERT_EQ(run->ModalResult, RESULT_OK);
+    EXPECT_EQ(flags(), (Flags{true, true, true, false, false}));
+    EXPECT_EQ(flags(), written());
+}
+
 TEST_F(Run, ASwapIsWrittenAtOnceAndTheDirectionPartStartsAgain)
 {
     atStep2();
@@ -433,7 +481,7 @@ TEST_F(Run, EveryOkSendsTheEastHorizonPointToTheControlWindow)
     const auto index = GET_PARAM_INDEX("GetStar");
     EXPECT_EQ(PARAM_AT(index)->SECTION, "-allign");
     EXPECT_EQ(PARAM_AT(index)->POS_VAL, "Yes;No");
-    EXPECT_EQ(run->ModalResult, RESULT_OK);
+    EXPECT_EQ(run->ModalResult, RESULT_NONE) << "the run goes on: only its last OK ends it";
     EXPECT_EQ(run->STATE, STEP_GEAR);
     EXPECT_TRUE(run->look().sketch);
     EXPECT_EQ(run->look().messageText, "gear");

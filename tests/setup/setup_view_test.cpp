@@ -169,6 +169,26 @@ TEST_F(Wizard, TheLastOkHidesWizardAndPadAndTheRunIsCompletedOnce)
     EXPECT_FALSE(setup_flow::takeFinishedRun(*wizard));
 }
 
+// An OK that does not end the run leaves nothing for the main window to
+// complete, even where the step is then set to 10 from outside (as Gear
+// does from the control module's state).
+TEST_F(Wizard, OnlyTheLastOkLeavesARunToComplete)
+{
+    create();
+    for (const std::int32_t step : {STEP_LEARNT, STEP_GEAR, STEP_DEC_TURN, STEP_RA_START}) {
+        SCOPED_TRACE(step);
+        open(step);
+        wizard->B_OK->click();
+        ASSERT_NE(wizard->step(), STEP_DONE);
+        EXPECT_EQ(wizard->modalResult(), RESULT_NONE);
+        EXPECT_TRUE(wizard->runInProgress());
+        wizard->setStep(STEP_DONE);
+        EXPECT_FALSE(setup_flow::takeFinishedRun(*wizard));
+        wizard->cancelRun();
+        EXPECT_FALSE(wizard->runInProgress());
+    }
+}
+
 TEST_F(Wizard, CancelHidesTheWizardOnly)
 {
     create();

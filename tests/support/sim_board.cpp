@@ -1,5 +1,6 @@
 #include "tests/support/sim_board.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -184,10 +185,14 @@ void SimBoard::stepLocked(int ms)
     ++stepNo_;
     const double dt = ms / 1000.0;
     const std::int32_t speed[2] = {speedHor_, speedVert_};
+    const double ramp = rampPerSecond.load() * dt;
     for (int c = 0; c < 2; ++c) {
+        const double commanded = speed[c];
+        double& v = turning_[c];
+        v = ramp > 0 ? std::clamp(commanded, v - ramp, v + ramp) : commanded;
         const bool ccw = c == 0 ? config_.raMotCcw : config_.deMotCcw;
         const double sign = (axes_[c].motorReversed != ccw) ? -1.0 : 1.0;
-        axes_[c].position += sign * speed[c] * countsPerSpeedUnit.load() * dt;
+        axes_[c].position += sign * v * countsPerSpeedUnit.load() * dt;
     }
     for (auto it = pending_.begin(); it != pending_.end();) {
         if (it->dueStep <= stepNo_) {

@@ -63,6 +63,9 @@ public:
     std::atomic<bool> sendAbsolute{true};
     std::atomic<bool> sendIncremental{false};
     std::atomic<double> countsPerSpeedUnit{1.0};  // counts per second per speed unit
+    // How fast the motors follow a new speed, in speed units per second, as
+    // the board's own ramp; 0 takes each motion frame's speed at once.
+    std::atomic<double> rampPerSecond{0.0};
     std::atomic<std::int64_t> rtcMs{86400500};   // the board clock the 85 reply carries
     std::atomic<std::int32_t> timeBase{1000};    // the time base the 84 reply carries; a 04 frame sets it
 
@@ -118,6 +121,7 @@ private:
     bool encoderSwap_ = false;
     Config config_{};
     std::int32_t speedHor_ = 0, speedVert_ = 0;
+    std::array<double, 2> turning_{};  // the speed the motors run at now
     std::uint8_t digio_ = 0;
     std::int32_t raPulses_ = 0, dePulses_ = 0;
     int masterResets_ = 0;

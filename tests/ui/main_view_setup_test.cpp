@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 using MainViewSetup = main_view_testing::MainViewTest;
@@ -145,6 +147,42 @@ TEST_F(MainViewSetup, GearOpensTheWizardWhereTheBoardStateAsks)
         if (shown) {
             EXPECT_EQ(wizard.window_.pos(), QPoint(200 + view->frameGeometry().width(), 80))
                 << "right beside the main window";
+        }
+    }
+}
+
+// Init, Align and Gear pressed while a run is in progress end it as Cancel
+// does before their own steps; a run not in progress is left alone.
+TEST_F(MainViewSetup, InitAlignAndGearEndARunInProgressFirst)
+{
+    struct Press {
+        const char* what;
+        std::function<void()> press;
+        std::function<bool()> wentOn;  // the command's own steps were taken
+    };
+    const Press presses[] = {
+        {"Init", [&] { view->B_Init->click(); }, [] { return CONTROL::SETUP_COMMAND == CONTROL::INIT_CMD; }},
+        {"Align", [&] { view->Calibrate2->trigger(); }, [] { return CONTROL::GET_INIT.load(); }},
+        {"Gear", [&] { view->Calibrate4Click(); }, [&] { return wizard.step() == SetupWizardLink::StepGears; }},
+    };
+    CONTROL::DIR_INIT_DONE = true;
+    for (const Press& p : presses) {
+        SCOPED_TRACE(p.what);
+        for (const bool inProgress : {true, false}) {
+            CONTROL::SETUP_COMMAND = 0;
+            CONTROL::GET_INIT = false;
+            CONTROL::STATE = SetupWizardLink::StepGears;
+            SET_PARAM("Setup_align", false);
+            wizard.cancelled = 0;
+            if (inProgress)
+                wizard.begin(3);
+            else
+                wizard.setStep(SetupWizardLink::StepIdle);
+            p.press();
+            settle();
+            EXPECT_EQ(wizard.cancelled, inProgress ? 1 : 0);
+            EXPECT_FALSE(wizard.runInProgress());
+            EXPECT_TRUE(p.wentOn());
         }
     }
 }
