@@ -154,11 +154,14 @@ inline constexpr const char* kEncoderPulsesRule =
 // Asks the loop to write the configuration frame at its next cycle.
 void SAVE_HW_CONF();
 // The gear write, on the user-interface thread: asks the operator, then sends
-// both gear frames until each is acknowledged or 101 sends pass; a box names
-// an axis the board did not acknowledge. Input reports go on being decoded
-// meanwhile; a second call while one runs does nothing, and a close ends it
-// before its next send.
-void SAVE_GEAR();
+// both gear frames with these values until each is acknowledged or 101 sends
+// pass; a box names an axis the board did not acknowledge. HW_RA_GEAR and
+// HW_DE_GEAR take a value only once the board acknowledged its axis, so they
+// stay what the board holds. Input reports go on being decoded meanwhile and
+// the operator's presses are dropped; a second call while one runs does
+// nothing, and a close (a signal's or the window manager's) ends it before
+// its next send.
+void SAVE_GEAR(std::int32_t ra, std::int32_t de);
 // How the gear write waits between two sends; the default lets the
 // user-interface thread handle its events (input reports among them) for up
 // to 10 ms. Tests install their own; nullptr puts the default back.
