@@ -111,6 +111,7 @@ extern std::atomic<bool> RA_MOT_ENC_CR, DE_MOT_ENC_CR;
 // changes it with the direction flags.
 extern std::atomic<bool> ENC_SWAP;
 extern std::atomic<bool> ABS_ENC;
+// The board's gears, as last read from it or acknowledged by it.
 extern std::atomic<std::int32_t> HW_RA_GEAR, HW_DE_GEAR;
 extern std::atomic<std::int32_t> STATE;      // where the set-up wizard starts
 // The wizard steps STATE names, in the wizard's own numbers.
