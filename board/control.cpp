@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEvent>
 #include <QEventLoop>
 #include <QThread>
 
@@ -71,15 +72,74 @@ std::function<void()> g_gearWait;
 
 // Lets the user-interface thread handle its events for up to 10 ms, or
 // until the awaited acknowledgement is in the mailbox or the program closes.
+// All of them: the toolkit counts the window manager's close as user input,
+// and that close must end the write at once, as a signal's does.
 void defaultGearWait(std::uint32_t code)
 {
     QDeadlineTimer deadline(10);
     while (!deadline.hasExpired() && !CLOSING.load() &&
            HAL::HW_CONFIG_RECEIVED.load(std::memory_order_acquire) != code) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 1);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         QThread::msleep(1);
     }
 }
+
+// A press, key or move of the operator's.
+bool isOperatorPress(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::NonClientAreaMouseMove:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::ContextMenu:
+    case QEvent::NativeGesture:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// While the gear write waits, what the operator presses is dropped, so no
+// command, menu or second box starts inside that wait. Releases go through,
+// so nothing pressed before stays held; so do closes. A box opened inside the
+// wait runs a loop of its own and takes its input as usual.
+class PressesDropped final : public QObject {
+public:
+    PressesDropped() : level_(QThread::currentThread()->loopLevel())
+    {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->installEventFilter(this);
+    }
+    ~PressesDropped() override
+    {
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->removeEventFilter(this);
+    }
+    PressesDropped(const PressesDropped&) = delete;
+    PressesDropped& operator=(const PressesDropped&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (QThread::currentThread()->loopLevel() == level_ && isOperatorPress(event->type()))
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const int level_;
+};
 
 enum class GearWrite { Acknowledged, Unanswered, Closed };
 
@@ -201,23 +261,31 @@ std::optional<std::int32_t> ENCODER_PULSES(std::string_view text)
 
 void SAVE_HW_CONF() { SAVE_CONF = true; }
 
-void SAVE_GEAR()
+void SAVE_GEAR(std::int32_t ra, std::int32_t de)
 {
     if (g_gearWriteActive)
         return;
     if (!platform::dialogs().askYesNo("Confirm", kGearQuestion))
         return;
     g_gearWriteActive = true;
-    HAL::HW_RA_GEAR = HW_RA_GEAR.load();
-    HAL::HW_DE_GEAR = HW_DE_GEAR.load();
-    const GearWrite ra = writeGear(HAL::CODE_GEAR_RA, &HAL::SEND_GEAR_RA);
-    const GearWrite de = ra == GearWrite::Closed ? ra : writeGear(HAL::CODE_GEAR_DE, &HAL::SEND_GEAR_DE);
+    const PressesDropped presses;
+    HAL::HW_RA_GEAR = ra;
+    HAL::HW_DE_GEAR = de;
+    // The held gears stay the board's until it has taken a value: the
+    // display, the next run's correction and the next write start from them.
+    const GearWrite raWrite = writeGear(HAL::CODE_GEAR_RA, &HAL::SEND_GEAR_RA);
+    if (raWrite == GearWrite::Acknowledged)
+        HW_RA_GEAR = ra;
+    const GearWrite deWrite =
+        raWrite == GearWrite::Closed ? raWrite : writeGear(HAL::CODE_GEAR_DE, &HAL::SEND_GEAR_DE);
+    if (deWrite == GearWrite::Acknowledged)
+        HW_DE_GEAR = de;
     g_gearWriteActive = false;
-    if (ra == GearWrite::Closed || de == GearWrite::Closed)
+    if (raWrite == GearWrite::Closed || deWrite == GearWrite::Closed)
         return;
-    if (ra == GearWrite::Unanswered || de == GearWrite::Unanswered)
-        platform::dialogs().message(kGearBoxTitle,
-                                    unwrittenGears(ra == GearWrite::Unanswered, de == GearWrite::Unanswered));
+    if (raWrite == GearWrite::Unanswered || deWrite == GearWrite::Unanswered)
+        platform::dialogs().message(kGearBoxTitle, unwrittenGears(raWrite == GearWrite::Unanswered,
+                                                                  deWrite == GearWrite::Unanswered));
 }
 
 void SET_GEAR_WAIT(std::function<void()> wait) { g_gearWait = std::move(wait); }

@@ -111,6 +111,7 @@ extern std::atomic<bool> RA_MOT_ENC_CR, DE_MOT_ENC_CR;
 // changes it with the direction flags.
 extern std::atomic<bool> ENC_SWAP;
 extern std::atomic<bool> ABS_ENC;
+// The board's gears, as last read from it or acknowledged by it.
 extern std::atomic<std::int32_t> HW_RA_GEAR, HW_DE_GEAR;
 extern std::atomic<std::int32_t> STATE;      // where the set-up wizard starts
 // The wizard steps STATE names, in the wizard's own numbers.
@@ -154,11 +155,14 @@ inline constexpr const char* kEncoderPulsesRule =
 // Asks the loop to write the configuration frame at its next cycle.
 void SAVE_HW_CONF();
 // The gear write, on the user-interface thread: asks the operator, then sends
-// both gear frames until each is acknowledged or 101 sends pass; a box names
-// an axis the board did not acknowledge. Input reports go on being decoded
-// meanwhile; a second call while one runs does nothing, and a close ends it
-// before its next send.
-void SAVE_GEAR();
+// both gear frames with these values until each is acknowledged or 101 sends
+// pass; a box names an axis the board did not acknowledge. HW_RA_GEAR and
+// HW_DE_GEAR take a value only once the board acknowledged its axis, so they
+// stay what the board holds. Input reports go on being decoded meanwhile and
+// the operator's presses are dropped; a second call while one runs does
+// nothing, and a close (a signal's or the window manager's) ends it before
+// its next send.
+void SAVE_GEAR(std::int32_t ra, std::int32_t de);
 // How the gear write waits between two sends; the default lets the
 // user-interface thread handle its events (input reports among them) for up
 // to 10 ms. Tests install their own; nullptr puts the default back.

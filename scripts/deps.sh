@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="cmake ninja-build g++ clang make pkg-config
-qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
+qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-multimedia-dev
 libhidapi-dev libudev-dev libgtest-dev liberfa-dev libxcb1-dev
 xvfb xauth x11-utils fonts-dejavu-core openbox xdotool"
 

@@ -130,9 +130,9 @@ std::variant<GearValues, std::string> parseGearTexts(std::string_view ra, std::s
     const std::optional<std::int32_t> d = boardGear(de);
     if (r && d)
         return GearValues{*r, *d};
-    const char* which = !r && !d ? "The RA and De gears must be whole numbers"
+    const char* which = !r && !d ? "The RA and Dec gears must be whole numbers"
                         : !r     ? "The RA gear must be a whole number"
-                                 : "The De gear must be a whole number";
+                                 : "The Dec gear must be a whole number";
     return std::string(which) + " from 1 to 2147483647. Nothing was written to the board.";
 }
 

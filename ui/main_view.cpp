@@ -560,9 +560,7 @@ void TMain_View::B_saveClick()
         return;
     }
     const auto& v = std::get<setup_flow::GearValues>(gears);
-    CONTROL::HW_RA_GEAR = v.ra;
-    CONTROL::HW_DE_GEAR = v.de;
-    CONTROL::SAVE_GEAR();
+    CONTROL::SAVE_GEAR(v.ra, v.de);
 }
 
 void TMain_View::siderialTimer()

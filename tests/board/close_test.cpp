@@ -29,7 +29,7 @@ TEST_F(CloseOnTheRoad, ACloseDuringAGearWriteEndsItAndTheStopStaysTheLastFrame)
         EXPECT_TRUE(CONTROL::CTRL_CLOSE());
     });
     closer.start(1);
-    CONTROL::SAVE_GEAR();
+    CONTROL::SAVE_GEAR(1000000, 3000000);
     ASSERT_TRUE(sinceClose.isValid()) << "the close never came";
     EXPECT_LT(sinceClose.elapsed(), 1000);
 
@@ -50,7 +50,7 @@ TEST_F(CloseOnTheRoad, AGearWriteToAnUnpluggedBoardSaysNeitherAxisWasWritten)
             node->unplug();
     });
     unplug.start(1);
-    CONTROL::SAVE_GEAR();
+    CONTROL::SAVE_GEAR(1000000, 3000000);
     EXPECT_EQ(boxesSaying("The board did not acknowledge the RA and Dec gear values: neither was written."), 1u);
 }
 

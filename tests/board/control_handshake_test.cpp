@@ -260,18 +260,23 @@ protected:
     {
         ControlStand::SetUp();
         startLoop();
-        HW_RA_GEAR = 0x12345678;
-        HW_DE_GEAR = -2;
+        // The gears as last read from the board.
+        HW_RA_GEAR = kHeldRa;
+        HW_DE_GEAR = kHeldDe;
         // Between two sends the loop goes on and input reports are decoded.
         SET_GEAR_WAIT([this] { cycle(); });
     }
     std::size_t motionFrames() const { return board.motionFrames().size(); }
+    static void save() { SAVE_GEAR(kTypedRa, kTypedDe); }
+
+    static constexpr std::int32_t kHeldRa = 1000000, kHeldDe = 3000000;
+    static constexpr std::int32_t kTypedRa = 0x12345678, kTypedDe = -2;
 };
 
 TEST_F(GearWriteStand, AnsweredNoSendsNothing)
 {
     dialogs.answer(false);
-    SAVE_GEAR();
+    save();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(dialogs.shown()[0].question);
     EXPECT_EQ(dialogs.shown()[0].title, "Confirm");
@@ -281,7 +286,7 @@ TEST_F(GearWriteStand, AnsweredNoSendsNothing)
 
 TEST_F(GearWriteStand, AnAcknowledgingBoardGetsOneFrameOfEach)
 {
-    SAVE_GEAR();
+    save();
     EXPECT_EQ(sent(0x12), 1u);
     EXPECT_EQ(sent(0x13), 1u);
     EXPECT_EQ(board.axis(0).gear, 0x12345678);
@@ -292,7 +297,7 @@ TEST_F(GearWriteStand, AnAcknowledgingBoardGetsOneFrameOfEach)
 TEST_F(GearWriteStand, ASilentBoardGets101OfEachWhileTheMotionGoesOn)
 {
     board.silent = true;
-    SAVE_GEAR();
+    save();
     EXPECT_EQ(sent(0x12), 101u);
     EXPECT_EQ(sent(0x13), 101u);
     EXPECT_EQ(motionFrames(), 202u);
@@ -315,12 +320,41 @@ TEST_F(GearWriteStand, TheOperatorIsToldWhichAxisWasNotWritten)
         for (const std::uint8_t code : c.silenced)
             board.silenceCode(code);
         dialogs.clear();
-        SAVE_GEAR();
+        save();
         ASSERT_EQ(dialogs.shown().size(), c.box ? 2u : 1u) << c.silenced.size();
         if (c.box) {
             EXPECT_FALSE(dialogs.shown()[1].question);
             EXPECT_EQ(dialogs.shown()[1].text, c.box);
         }
+    }
+}
+
+// The held gears are what the display, the next run's correction and the
+// next write start from: they follow the board, not the edits.
+TEST_F(GearWriteStand, TheHeldGearsTakeOnlyWhatTheBoardAcknowledged)
+{
+    const struct {
+        bool yes;
+        std::vector<std::uint8_t> silenced;
+        std::int32_t ra, de;  // held afterwards
+    } cases[] = {
+        {false, {}, kHeldRa, kHeldDe},
+        {true, {}, kTypedRa, kTypedDe},
+        {true, {0x12}, kHeldRa, kTypedDe},
+        {true, {0x13}, kTypedRa, kHeldDe},
+        {true, {0x12, 0x13}, kHeldRa, kHeldDe},
+    };
+    for (const auto& c : cases) {
+        HW_RA_GEAR = kHeldRa;
+        HW_DE_GEAR = kHeldDe;
+        board.silenceCode(0x12, false);
+        board.silenceCode(0x13, false);
+        for (const std::uint8_t code : c.silenced)
+            board.silenceCode(code);
+        dialogs.answer(c.yes);
+        save();
+        EXPECT_EQ(HW_RA_GEAR, c.ra) << c.yes << " " << c.silenced.size();
+        EXPECT_EQ(HW_DE_GEAR, c.de) << c.yes << " " << c.silenced.size();
     }
 }
 
@@ -336,11 +370,13 @@ TEST_F(GearWriteStand, AClosePutsTheStopLastAndEndsTheWrite)
             cycle();
         }
     });
-    SAVE_GEAR();
+    save();
     EXPECT_EQ(sent(0x12), 5u);
     EXPECT_EQ(sent(0x13), 0u);
     EXPECT_EQ(board.frames().back(), HAL::STOP_FRAME());
     EXPECT_EQ(dialogs.shown().size(), 1u) << "a close is no failure to report";
+    EXPECT_EQ(HW_RA_GEAR, kHeldRa);
+    EXPECT_EQ(HW_DE_GEAR, kHeldDe);
     HAL::SEND_GEAR_RA();
     HAL::SEND_MASTER_RESET();
     EXPECT_EQ(board.frames().back(), HAL::STOP_FRAME()) << "nothing goes out after the loop's last frame";
@@ -352,7 +388,7 @@ TEST_F(GearWriteStand, TakesOnlyItsOwnAcknowledgements)
     board.silenceCode(0x13);
     HAL::HW_CONFIG_RECEIVED = 0xF4;  // a reply the loop has not taken yet
     SET_GEAR_WAIT([this] { link.deliver(); });
-    SAVE_GEAR();
+    save();
     EXPECT_EQ(sent(0x12), 101u);
     EXPECT_EQ(sent(0x13), 101u);
     EXPECT_EQ(HAL::HW_CONFIG_RECEIVED, 0xF4u);
@@ -361,10 +397,10 @@ TEST_F(GearWriteStand, TakesOnlyItsOwnAcknowledgements)
 TEST_F(GearWriteStand, DoesNotRunAgainWhileItRuns)
 {
     SET_GEAR_WAIT([this] {
-        SAVE_GEAR();
+        save();
         cycle();
     });
-    SAVE_GEAR();
+    save();
     EXPECT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(sent(0x12), 1u);
     EXPECT_EQ(sent(0x13), 1u);

@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <gtest/gtest.h>
 
@@ -159,6 +161,54 @@ protected:
     }
     // Physical axis positions, in counts.
     double physical(int axis) const { return board.axis(axis).position; }
+    // From the gear part shown to the run's end: three quarters of a half
+    // turn of Dec, a whole half turn of RA, the OKs between, and the main
+    // window's completion.
+    void halfTurns()
+    {
+        pressOk();
+        ASSERT_EQ(setup->step(), STEP_DEC_TURN);
+        const double de0 = physical(1);
+        slew(pad->Button1, [&] { return std::fabs(physical(1) - de0) >= 6291456.0; });
+        pressOk();
+        pressOk();
+        ASSERT_EQ(setup->step(), STEP_RA_TURN);
+        const double ra0 = physical(0);
+        slew(pad->Button4, [&] { return std::fabs(physical(0) - ra0) >= 8388608.0; });
+        pressOk();
+        periods(1);
+        ASSERT_EQ(setup->step(), STEP_IDLE);
+    }
+    // A board set up before, wired straight, with incremental encoders.
+    void connectSetUpBoard()
+    {
+        board.absoluteEncoders = false;
+        board.setupDone = true;
+        connect(false, false, false, false, false);
+    }
+    // On that board: Align, both slews, and the half turns, up to "Setup done".
+    void alignedRun()
+    {
+        connectSetUpBoard();
+        view->B_Align->click();
+        ASSERT_TRUE(periodsUntil([&] { return setup->isVisible(); }, 50));
+        setup->FormActivate();
+        fastest();
+        slew(pad->Button4, [&] { return setup->step() == STEP_VERTICAL; });
+        slew(pad->Button1, [&] { return setup->step() == STEP_LEARNT; });
+        periods(2);
+        pressOk();
+        ASSERT_EQ(setup->step(), STEP_GEAR);
+        halfTurns();
+        ASSERT_EQ(status(), "Setup done");
+        ASSERT_TRUE(view->B_save->isEnabled());
+    }
+    // The gears the program holds as the board's are the board's.
+    void heldGearsAreTheBoards() const
+    {
+        EXPECT_EQ(CONTROL::HW_RA_GEAR, board.axis(0).gear);
+        EXPECT_EQ(CONTROL::HW_DE_GEAR, board.axis(1).gear);
+    }
     std::string text(const QLineEdit* e) const { return e->text().toStdString(); }
     std::string status() const { return view->L_Object->text().toStdString(); }
 
@@ -277,6 +327,105 @@ TEST_F(WholeSetUp, IncrementalSetUpOfACrossedReversedMountFromInitToSave)
     ASSERT_EQ(sent(0x13), 1u);
     EXPECT_EQ(board.axis(0).gear, *raGear);
     EXPECT_EQ(board.axis(1).gear, *deGear);
+}
+
+// A Save that writes nothing, or that the board acknowledges for one axis
+// only, leaves the gears the main window shows next, and the next run
+// corrects, at what the board holds.
+TEST_F(WholeSetUp, AfterASaveThatWroteNothingTheGearsShownAreTheBoards)
+{
+    alignedRun();
+    // Gear shows the gears the program holds as the board's.
+    const auto gearShows = [&](const char* ra, const char* de) {
+        view->B_Gear->click();
+        ASSERT_TRUE(periodsUntil([&] { return setup->isVisible(); }, 50));
+        EXPECT_EQ(text(view->edt_RA_gear), ra);
+        EXPECT_EQ(text(view->edt_DE_gear), de);
+    };
+    dialogs.answer(false);
+    view->edt_RA_gear->setText("500");
+    view->B_save->click();
+    EXPECT_EQ(sent(0x12) + sent(0x13), 0u);
+    EXPECT_EQ(board.axis(0).gear, 1000000);
+    heldGearsAreTheBoards();
+
+    gearShows("1000000", "3000000");
+    setup->FormActivate();
+    ASSERT_EQ(setup->step(), STEP_GEAR);
+    halfTurns();
+    const auto raGear = setup_flow::correctedGear(1000000, setup->raFactor());
+    ASSERT_TRUE(raGear);
+    EXPECT_EQ(text(view->edt_RA_gear), std::to_string(*raGear)) << "corrected from the board's gear";
+
+    // Yes, and the board goes once it has acknowledged the RA gear.
+    dialogs.clear();
+    dialogs.answer(true);
+    view->edt_RA_gear->setText("500");
+    view->edt_DE_gear->setText("600");
+    CONTROL::SET_GEAR_WAIT([this] {
+        link.deliver();
+        if (sent(0x12) > 0)
+            link.connected = false;
+    });
+    view->B_save->click();
+    link.connected = true;  // back again
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[1].text, "The board did not acknowledge the Dec gear value: it was not written.");
+    EXPECT_EQ(board.axis(0).gear, 500);
+    EXPECT_EQ(board.axis(1).gear, 3000000);
+    heldGearsAreTheBoards();
+    gearShows("500", "3000000");
+}
+
+// The window manager's close comes through the display as the operator's
+// input does; during a gear write it still ends the write before its next
+// frame, while the operator's clicks and keys start nothing.
+TEST_F(WholeSetUp, AWindowManagerCloseDuringAGearWriteEndsItAtOnce)
+{
+    connectSetUpBoard();
+    view->show();
+    periods(2);
+    board.silenceCode(0x12);
+    board.silenceCode(0x13);
+    CONTROL::SET_GEAR_WAIT(nullptr);  // the program's own wait
+    std::size_t sendsAtClose = 0;
+    bool closed = false, pressed = false;
+    std::string statusAfterPresses;
+    // The loop and the board go on while the write waits, a period at each
+    // of the timer's turns.
+    QTimer stand;
+    QObject::connect(&stand, &QTimer::timeout, [&] {
+        if (CONTROL::CLOSING)
+            return;
+        clock.advance(10);
+        loop.cycle();
+        board.step(10);
+        link.deliver();
+        if (!pressed && sent(0x12) >= 2) {
+            pressed = true;
+            QTest::mouseClick(view->B_Init, Qt::LeftButton);
+            QTest::keyClick(view->B_Init, Qt::Key_Return);
+            statusAfterPresses = status();
+        } else if (!closed && sent(0x12) >= 4) {
+            closed = true;
+            sendsAtClose = sent(0x12);
+            QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                view->windowHandle());
+        }
+    });
+    stand.start(0);
+    view->edt_RA_gear->setText("500");
+    view->edt_DE_gear->setText("600");
+    view->B_saveClick();
+    stand.stop();
+    ASSERT_TRUE(closed);
+    loop.finish();  // the loop's end, as its thread runs it
+    EXPECT_FALSE(view->isVisible()) << "the close never reached the main window";
+    EXPECT_EQ(sent(0x12), sendsAtClose) << "a gear frame after the close";
+    EXPECT_EQ(sent(0x13), 0u);
+    EXPECT_EQ(dialogs.shown().size(), 1u) << "only the question: a close is no failure to report";
+    EXPECT_EQ(board.frames().back(), HAL::STOP_FRAME());
+    EXPECT_NE(statusAfterPresses, "Detect board setup") << "Init began inside the write";
 }
 
 TEST_F(WholeSetUp, AlignOnABoardSetUpBeforeKeepsItsSetUpWithAbsoluteEncoders)

@@ -94,9 +94,9 @@ TEST_F(SetupFlow, GearTextsMustBothBeWholeNumbersTheBoardTakes)
         {"0", "100", 0, 100, "The RA gear"},
         {"2147483648", "100", 0, 100, "The RA gear"},
         {"4294967297", "100", 0, 100, "The RA gear"},  // 1 in its low 32 bits
-        {"100", "", 100, 0, "The De gear"},
-        {"100", "-5", 100, 0, "The De gear"},
-        {"Abs enc", "12.5", 0, 0, "The RA and De gears"},
+        {"100", "", 100, 0, "The Dec gear"},
+        {"100", "-5", 100, 0, "The Dec gear"},
+        {"Abs enc", "12.5", 0, 0, "The RA and Dec gears"},
     };
     for (const Case& c : cases) {
         const auto r = parseGearTexts(c.ra, c.de);

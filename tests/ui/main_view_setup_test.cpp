@@ -283,8 +283,8 @@ TEST_F(MainViewSetup, SaveChecksBothGearTextsBeforeChangingAnything)
     view->B_saveClick();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_TRUE(dialogs.shown()[0].question);
-    EXPECT_EQ(CONTROL::HW_RA_GEAR, 1572864) << "taken over before the question, as the command has it";
-    EXPECT_EQ(CONTROL::HW_DE_GEAR, 524288);
+    EXPECT_EQ(CONTROL::HW_RA_GEAR, 11) << "No leaves the board's gears held";
+    EXPECT_EQ(CONTROL::HW_DE_GEAR, 22);
 }
 
 }  // namespace
