@@ -26,7 +26,7 @@ public:
         using namespace std::chrono;
         const auto checkedNow = steady_clock::now();
         std::lock_guard lock(mutex_);
-        if (known_ && dataGone_)
+        if (dataGone_)
             return zone_;
         // A clock set back or forth leaves the span, and a zone changed by
         // the operator is seen within the second.

@@ -22,7 +22,8 @@ void onEndSignal(QObject* context, std::function<void()> onSignal);
 // that threads still running may use. main disarms it before its own end.
 // Armed on the thread the toolkit runs on, an exit() there runs `end` before
 // any static is destroyed; one from another thread runs it once the statics
-// made since the first arming are gone.
+// made since the first arming are gone. The arming thread's own end runs it
+// too, so only a thread that lasts as long as the process arms it.
 void armExitGuard(std::function<void()> end);
 void disarmExitGuard();
 

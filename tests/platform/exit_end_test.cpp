@@ -35,6 +35,9 @@ protected:
             const auto frames = board.frames();
             std::fprintf(stderr, "ended on %s data, last frame %s\n", live ? "live" : "destroyed",
                          !frames.empty() && frames.back() == HAL::STOP_FRAME() ? "stop" : "other");
+            // The process ends without destroying anything; the reader is
+            // joined here only for the thread sanitizer's count at the end.
+            window.reset();
         });
         RoadStand::SetUp();
     }
