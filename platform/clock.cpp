@@ -26,6 +26,8 @@ public:
         using namespace std::chrono;
         const auto checkedNow = steady_clock::now();
         std::lock_guard lock(mutex_);
+        if (dataGone_)
+            return zone_;
         // A clock set back or forth leaves the span, and a zone changed by
         // the operator is seen within the second.
         if (known_ && utc >= from_ && utc < until_ && checkedNow - checked_ < seconds(1))
@@ -43,12 +45,28 @@ public:
         }
         checked_ = checkedNow;
         known_ = true;
+        // The toolkit's zone data are statics made by the lookup above. The
+        // process's exit destroys statics in the reverse order they were
+        // made, so this goes before them: from then on the last zone known is
+        // kept, and a thread still reading the clock at the end never looks
+        // into data already destroyed. A lookup under way finishes first.
+        static const DataEnd dataEnd{*this};
         return zone_;
     }
 
 private:
+    struct DataEnd {
+        ZoneCache& cache;
+        ~DataEnd()
+        {
+            std::lock_guard lock(cache.mutex_);
+            cache.dataGone_ = true;
+        }
+    };
+
     std::mutex mutex_;
     bool known_ = false;
+    bool dataGone_ = false;
     Zone zone_;
     UtcMs from_{}, until_{};
     std::chrono::steady_clock::time_point checked_{};

@@ -29,7 +29,7 @@ std::mutex g_guardMutex;
 std::function<void()> g_end;  // under g_guardMutex
 std::atomic<bool> g_armed{false};
 
-void onExit()
+void runEnd()
 {
     if (!g_armed.exchange(false))
         return;
@@ -44,10 +44,28 @@ void onExit()
     ::_exit(0);
 }
 
+// exit() destroys the calling thread's own objects before any static, and
+// statics in the reverse order they were made, so a handler registered with
+// atexit at the start runs after every static made later (the toolkit's
+// among them) is gone, while the loop may still use them. Owned by the
+// thread that arms the guard, the one the toolkit calls exit() from, this
+// runs the end before anything of the process is destroyed.
+struct ArmingThreadEnd {
+    ~ArmingThreadEnd() { runEnd(); }
+};
+
 }  // namespace
 
 void catchEndSignals()
 {
+    // A write to an output whose reader has gone (standard error piped into a
+    // session that dropped) fails with EPIPE instead of ending the program
+    // with the mount moving. The disposition is the process's, so it holds in
+    // every thread, the toolkit's included, from here on.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
     if (g_pipe[0] >= 0)
         return;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
@@ -79,9 +97,11 @@ void onEndSignal(QObject* context, std::function<void()> onSignal)
 
 void armExitGuard(std::function<void()> end)
 {
-    static const bool registered = std::atexit(onExit) == 0;
+    // An exit() from any other thread still runs the end, later.
+    static const bool registered = std::atexit(runEnd) == 0;
     if (!registered)
         return;
+    static thread_local ArmingThreadEnd armingThread;
     {
         std::lock_guard lock(g_guardMutex);
         g_end = std::move(end);

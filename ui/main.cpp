@@ -1,5 +1,6 @@
-// The program file: catches the end signals before anything else exists,
-// makes sure there is a display to open, then starts the toolkit.
+// The program file: catches the end signals, and ignores SIGPIPE, before
+// anything else exists (no thread yet), makes sure there is a display to
+// open, then starts the toolkit.
 
 #include "platform/end_signals.h"
 #include "platform/system.h"

@@ -41,7 +41,9 @@ int run()
     platform::UiBridge bridge;
     // The toolkit ends the process itself when its display goes away, even
     // while the windows are still being made; the mount is stopped then too,
-    // and the end is as clean as a signal's.
+    // and the end is as clean as a signal's. Armed here, on the thread the
+    // toolkit calls exit() from, so the mount side stops before any static
+    // the loop may use is destroyed.
     platform::armExitGuard([&bridge] { ProgramClose::stopMountSide(bridge); });
 
     // An end signal closes the main window, as its Exit command does. One

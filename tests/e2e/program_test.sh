@@ -142,6 +142,47 @@ end_run HUP window_up
 end_run display window_up
 stop_display
 
+# 4b. Its display going away while a box the control loop waits for is up
+# (Init with the dummy device brings "Motor Power not connected"), and while
+# standard error is a pipe whose reader has gone (a remote session that
+# dropped), ends it the same way: status 0, no crash, no SIGPIPE.
+# shellcheck disable=SC2046
+set -- $(sed -n "s/^geometry:B_Init=//p" "$work/shots/Main_View.txt")
+[ $# -eq 4 ] || fail "the saved texts give no place of the Init button"
+init_at="$(($1 + $3 / 2)) $(($2 + $4 / 2))"
+box_up() { [ -n "$(xdotool search --onlyvisible --name '^orla_setup$' 2>/dev/null)" ]; }
+# Presses Init once, as soon as the main window is shown; ready when the box
+# has been up a while, as before an operator answers it: longer than the
+# second the loop's clock keeps a zone reading, so the loop, let go at the
+# end, reads the zone anew.
+init_pressed=""
+power_box_up() {
+    if [ -z "$init_pressed" ]; then
+        main=$(xdotool search --onlyvisible --name '^Telescope control$' 2>/dev/null | head -1)
+        [ -n "$main" ] || return 1
+        # shellcheck disable=SC2086
+        xdotool mousemove --window "$main" $init_at click 1 || return 1
+        init_pressed=1
+    fi
+    box_up && sleep 2
+}
+start_display
+end_run display power_box_up
+stop_display
+start_display
+mkfifo "$work/stderr"
+cat "$work/stderr" >/dev/null &
+reader=$!
+# Ready once its window is up and the reader of its standard error is gone.
+reader_gone() { window_up || return 1; kill $reader 2>/dev/null || true; wait $reader 2>/dev/null || true; }
+"$program" 2>"$work/stderr" & pid=$!
+within reader_gone 1000 "broken standard error: no window within 10 s"
+kill $xvfb_pid
+within gone 500 "broken standard error: still running 5 s after its display went"
+status=0; wait $pid || status=$?
+[ $status -eq 0 ] || fail "the display gone with standard error a broken pipe: exit status $status"
+stop_display
+
 # --- Small screens under a window manager -----------------------------------
 # A virtual screen of a laptop's size and a small one, each with openbox as
 # the window manager, which frames the windows and places the main window.
