@@ -83,6 +83,12 @@ TEST_P(LettingGo, TheBoardsLastFrameBeforeItsHandleClosesIsTheStopAndNoOtherBoar
         switchToOther();
         break;
     }
+    // The loop goes on while no event is handled: no release still to come
+    // may leave the key's speed standing meanwhile.
+    const int cycle = cycles.load();
+    ASSERT_TRUE(waitUntil([&] { return cycles.load() >= cycle + 5; }, false));
+    EXPECT_FALSE(anyMoving(other.frames(), 0)) << "the first board's key moved the second";
+
     ASSERT_TRUE(waitUntil([&] { return !node->lastWritesOfClosedHandles().empty(); }));
     EXPECT_EQ(node->lastWritesOfClosedHandles(), std::vector<Report>{reportOf(HAL::STOP_FRAME())});
     EXPECT_EQ(HAL::STOP_FRAME(), (Frame{0x05, 0, 0, 0, 0, 0x21, 0, 0}));
@@ -115,6 +121,17 @@ std::string letGoName(const ::testing::TestParamInfo<LetGo>& p)
 
 INSTANTIATE_TEST_SUITE_P(Ways, LettingGo, ::testing::Values(LetGo::Disconnect, LetGo::Rescan, LetGo::Switch),
                          letGoName);
+
+TEST_F(Connections, AfterTheLoopsLastFrameTheConnectionsCloseSendsNothing)
+{
+    holdUp();
+    ASSERT_TRUE(CONTROL::CTRL_CLOSE());
+    const auto frames = board.frames();
+    ASSERT_FALSE(frames.empty());
+    ASSERT_EQ(frames.back(), HAL::STOP_FRAME());
+    window.reset();
+    EXPECT_EQ(board.frames().size(), frames.size()) << "the loop's last frame is the last";
+}
 
 // ---- a key held at the end is not pressed again by the reconnect ----------------
 
