@@ -37,6 +37,13 @@ bool anyMoving(const std::vector<Frame>& frames, std::size_t from)
                        moving);
 }
 
+// Names a case of a table by its place in the enumeration.
+template <class Case>
+auto namedBy(std::vector<std::string> names)
+{
+    return [names](const ::testing::TestParamInfo<Case>& p) { return names[static_cast<std::size_t>(p.param)]; };
+}
+
 class Connections : public RoadStand {
 protected:
     // A second board of the vendor appears, listed after the first, and a
@@ -109,18 +116,8 @@ TEST_P(LettingGo, TheBoardsLastFrameBeforeItsHandleClosesIsTheStopAndNoOtherBoar
     }
 }
 
-std::string letGoName(const ::testing::TestParamInfo<LetGo>& p)
-{
-    switch (p.param) {
-    case LetGo::Disconnect: return "Disconnect";
-    case LetGo::Rescan: return "RescanReconnect";
-    case LetGo::Switch: return "SwitchToASecondBoard";
-    }
-    return "";
-}
-
 INSTANTIATE_TEST_SUITE_P(Ways, LettingGo, ::testing::Values(LetGo::Disconnect, LetGo::Rescan, LetGo::Switch),
-                         letGoName);
+                         namedBy<LetGo>({"Disconnect", "RescanReconnect", "SwitchToASecondBoard"}));
 
 TEST_F(Connections, AfterTheLoopsLastFrameTheConnectionsCloseSendsNothing)
 {
@@ -183,20 +180,10 @@ TEST_P(Reconnecting, AKeyReleasedMeanwhileIsNotPressedAgainWhenTheBoardsFirstRep
     EXPECT_FALSE(anyMoving(board.frames(), from)) << "moved with no key held";
 }
 
-std::string lostName(const ::testing::TestParamInfo<Lost>& p)
-{
-    switch (p.param) {
-    case Lost::UnpluggedAndBack: return "UnpluggedAndBack";
-    case Lost::ReadFailureThenRescan: return "ReadFailureThenRescan";
-    case Lost::DisconnectWithAReportQueued: return "DisconnectWithAReportQueued";
-    }
-    return "";
-}
-
 INSTANTIATE_TEST_SUITE_P(Ways, Reconnecting,
                          ::testing::Values(Lost::UnpluggedAndBack, Lost::ReadFailureThenRescan,
                                            Lost::DisconnectWithAReportQueued),
-                         lostName);
+                         namedBy<Lost>({"UnpluggedAndBack", "ReadFailureThenRescan", "DisconnectWithAReportQueued"}));
 
 // ---- a board back under the same node name ------------------------------------------
 
@@ -272,12 +259,7 @@ TEST_P(LeftBehind, APowerReplyOfTheFirstBoardDoesNotAnswerTheSecondBoardsRequest
     EXPECT_GE(other.framesWithCode(0xF4).size(), 10u);
 }
 
-std::string leftName(const ::testing::TestParamInfo<Left>& p)
-{
-    return p.param == Left::InTheMailbox ? "InTheMailbox" : "QueuedByTheReader";
-}
-
 INSTANTIATE_TEST_SUITE_P(Ways, LeftBehind, ::testing::Values(Left::InTheMailbox, Left::QueuedByTheReader),
-                         leftName);
+                         namedBy<Left>({"InTheMailbox", "QueuedByTheReader"}));
 
 }  // namespace
