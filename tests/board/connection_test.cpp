@@ -132,7 +132,7 @@ TEST_F(Connections, AfterTheLoopsLastFrameTheConnectionsCloseSendsNothing)
 
 // ---- a key held at the end is not pressed again by the reconnect ----------------
 
-enum class Lost { UnpluggedAndBack, ReadFailureThenRescan, DisconnectWithAReportQueued };
+enum class Lost { UnpluggedAndBack, ReadFailureThenRescan, DisconnectWithAReportQueuedThenRescan };
 
 class Reconnecting : public Connections, public ::testing::WithParamInterface<Lost> {};
 
@@ -156,7 +156,7 @@ TEST_P(Reconnecting, AKeyReleasedMeanwhileIsNotPressedAgainWhenTheBoardsFirstRep
         node->failReads(false);
         window->Button1->click();
         break;
-    case Lost::DisconnectWithAReportQueued:
+    case Lost::DisconnectWithAReportQueuedThenRescan:
         // The reader is handing over a frame with the key held when the
         // operator disconnects; it arrives after the disconnect.
         board.stop();
@@ -164,9 +164,10 @@ TEST_P(Reconnecting, AKeyReleasedMeanwhileIsNotPressedAgainWhenTheBoardsFirstRep
         board.step();
         ASSERT_TRUE(waitUntil([] { return platform::pendingUiCalls() == 1; }, false));
         window->B_ConnectClick();
+        ASSERT_FALSE(window->HidDevice1->GETCONNECTED());
         board.handBits = 0;
         drainHandOffs();
-        window->B_ConnectClick();
+        window->Button1->click();
         break;
     }
     ASSERT_TRUE(window->HidDevice1->GETCONNECTED());
@@ -174,7 +175,7 @@ TEST_P(Reconnecting, AKeyReleasedMeanwhileIsNotPressedAgainWhenTheBoardsFirstRep
     ASSERT_TRUE(runCycles(30));
     EXPECT_FALSE(anyMoving(board.frames(), from)) << "moved before the board told its keys";
     board.sendAbsolute = true;
-    if (GetParam() == Lost::DisconnectWithAReportQueued)
+    if (GetParam() == Lost::DisconnectWithAReportQueuedThenRescan)
         board.start(5);
     ASSERT_TRUE(runCycles(20));
     EXPECT_FALSE(anyMoving(board.frames(), from)) << "moved with no key held";
@@ -182,8 +183,9 @@ TEST_P(Reconnecting, AKeyReleasedMeanwhileIsNotPressedAgainWhenTheBoardsFirstRep
 
 INSTANTIATE_TEST_SUITE_P(Ways, Reconnecting,
                          ::testing::Values(Lost::UnpluggedAndBack, Lost::ReadFailureThenRescan,
-                                           Lost::DisconnectWithAReportQueued),
-                         namedBy<Lost>({"UnpluggedAndBack", "ReadFailureThenRescan", "DisconnectWithAReportQueued"}));
+                                           Lost::DisconnectWithAReportQueuedThenRescan),
+                         namedBy<Lost>({"UnpluggedAndBack", "ReadFailureThenRescan",
+                                        "DisconnectWithAReportQueuedThenRescan"}));
 
 // ---- a board back under the same node name ------------------------------------------
 
