@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -128,12 +129,19 @@ Tdev_int::Tdev_int(QWidget* parent)
     };
     HidDevice1->OnDisconnect = [this](THidDevice*) {
         CONTROL::BOARD_DISCONNECTED();
+        releaseHandKeys();
         if (!ownChange_)
             connectionLost();
     };
-    // A board whose input stalls may still take frames: its last one must
-    // not be a motion frame the loop can no longer follow with others.
-    HidDevice1->LastReportOnReadFailure = [] { return reportOf(HAL::STOP_FRAME()); };
+    // A board let go of while its writes work (Disconnect, a reconnect, a
+    // switch to another board, a stalled input) may still take frames: its
+    // last one must not be a motion frame the loop can no longer follow with
+    // others. After the loop's own last frame nothing more goes out.
+    HidDevice1->LastReport = []() -> std::optional<THidData> {
+        if (HAL::SEALED())
+            return std::nullopt;
+        return reportOf(HAL::STOP_FRAME());
+    };
     // Where nothing could be sent the board is gone, which the device change
     // and the status line tell.
     HidDevice1->OnReadFailure = [](THidDevice*, bool stopSent) {
@@ -266,6 +274,8 @@ void Tdev_int::B_ConnectClick()
             update();
             return;
         }
+        // A reply the board before left in the mailbox is no answer of this one.
+        HAL::HW_CONFIG_RECEIVED = 0;
         SET_PARAM(param::USB_DEV, HidDevice1->GETDEVICEPATH());
         hide();
         setCaption(1);
@@ -316,9 +326,22 @@ void Tdev_int::showEvent(QShowEvent* event)
 
 std::uint8_t Tdev_int::inputBits() const
 {
-    // The last frame's bits stay in the board values after an unplug; a key
-    // held then must not keep the mount slewing.
-    return HidDevice1->GETCONNECTED() ? HAL::DIG_IN_R.load() : std::uint8_t{0};
+    // The last frame's bits stay in the board values after a disconnect; a
+    // key held then must neither keep the mount slewing nor press itself
+    // again on the next connection, whichever board that is.
+    return HidDevice1->GETCONNECTED() && keysKnown_ ? HAL::DIG_IN_R.load() : std::uint8_t{0};
+}
+
+void Tdev_int::releaseHandKeys()
+{
+    keysKnown_ = false;
+    const bool slewing = PREV_PROC_STATE & (BUP | BDOWN | BLEFT | BRIGHT);
+    PROCESS();
+    // The release is a message; taken later, the loop would go on sending
+    // the key's speed meanwhile, to the next board too. The control window
+    // takes it now, after any press still queued before it.
+    if (QObject* control = slewing ? HANDLE(bus::Control) : nullptr)
+        QCoreApplication::sendPostedEvents(control, SignalEvent::eventType());
 }
 
 void Tdev_int::GET_BUTTONS(bool& UP, bool& DOWN, bool& LEFT, bool& RIGHT, bool& TRACK, bool& POINT, bool& STOP,
@@ -358,5 +381,10 @@ void Tdev_int::init() { HAL::DEV_INIT_CALIBRATION(); }
 
 void Tdev_int::HidDevice1HidData(THidDevice*, std::uint8_t, const THidData& Data, std::size_t Length)
 {
+    // A report of a connection that has ended tells nothing of the next one.
+    if (!HidDevice1->GETCONNECTED())
+        return;
     HAL::DECODE(Data.data(), Length);
+    if (Length >= 8 && (Data[0] == HAL::TYPE_ABS_ENCODER || Data[0] == HAL::TYPE_INC_ENCODER))
+        keysKnown_ = true;
 }

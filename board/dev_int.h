@@ -97,10 +97,14 @@ private:
     void connectionLost();
     // The device number the selected board entry has now; 0 when it is gone.
     std::uint16_t selectedDevice() const;
-    // The input byte as far as it stands for keys held: nothing without a board.
+    // The input byte as far as it stands for keys held: nothing without a
+    // board, nor before the connection's first encoder frame.
     std::uint8_t inputBits() const;
+    // At every disconnect: the hand controller's keys count as released.
+    void releaseHandKeys();
 
     std::vector<Entry> boards_;  // one per board entry, in list order
     Link link_;
     bool ownChange_ = false;     // the window itself connects, disconnects or rescans
+    bool keysKnown_ = false;     // this connection's encoder frame has told its keys
 };

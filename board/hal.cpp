@@ -39,6 +39,7 @@ void writeGated(const Frame& f)
 
 void SEAL() { g_sealed.store(true, std::memory_order_release); }
 void UNSEAL() { g_sealed.store(false, std::memory_order_release); }
+bool SEALED() { return g_sealed.load(std::memory_order_acquire); }
 
 void SET_LINK(Link* link) { g_link.store(link, std::memory_order_release); }
 void SET_PAUSE(PauseFn pause) { g_pause.store(pause ? pause : &sleepFor); }

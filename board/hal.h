@@ -33,6 +33,7 @@ extern std::atomic<bool> DUMMY_SELECT;
 // lifts it.
 void SEAL();
 void UNSEAL();
+bool SEALED();
 
 // The speeds last given to the motion sender, whether or not the frame went
 // out; the device window shows them.

@@ -22,6 +22,9 @@ struct HidInterfaceInfo {
     std::uint16_t productId = 0;
     std::string product;  // UTF-8
     std::string serial;   // UTF-8
+    // Tells a node from an earlier one under the same path (a board unplugged
+    // and plugged back); 0 where it cannot be known.
+    std::uint64_t instance = 0;
 };
 
 // Longest input and output report in bytes, the report id byte included.

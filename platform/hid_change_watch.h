@@ -1,7 +1,7 @@
 #pragma once
 // Device-node change reports on Linux: a udev monitor of subsystem hidraw
 // when udev runs, else a one-second re-enumeration that reports when the set
-// of interface paths changed.
+// of interface nodes (their paths and instances) changed.
 
 #include "platform/hid_backend.h"
 

@@ -13,6 +13,8 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <string>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -46,6 +48,14 @@ std::string openFailureReason(const std::string& path)
         return {};
     }
     return std::error_code(errno, std::generic_category()).message();
+}
+
+// Every plugging in makes a new node, with a new inode, even under the old
+// name; its times are no help, as a permission change alters them too.
+std::uint64_t nodeInstance(const char* path)
+{
+    struct stat st {};
+    return ::stat(path, &st) == 0 ? static_cast<std::uint64_t>(st.st_ino) : 0;
 }
 
 class HidapiHandle final : public HidHandle {
@@ -111,7 +121,7 @@ public:
             if (!d->path || !seen.insert(d->path).second)
                 continue;
             found.push_back({d->path, d->vendor_id, d->product_id, toUtf8(d->product_string),
-                             toUtf8(d->serial_number)});
+                             toUtf8(d->serial_number), nodeInstance(d->path)});
         }
         hid_free_enumeration(list);
         return found;
@@ -130,12 +140,13 @@ public:
 
     std::unique_ptr<DeviceChangeWatch> watchChanges(std::function<void()> onChange) override
     {
+        // A node back under its old name between two looks counts as a change.
         auto listPaths = [this] {
-            std::set<std::string> paths;
+            std::set<std::string> nodes;
             if (auto list = enumerate())
                 for (auto& i : *list)
-                    paths.insert(std::move(i.path));
-            return paths;
+                    nodes.insert(std::move(i.path) + '\n' + std::to_string(i.instance));
+            return nodes;
         };
         return makeDeviceChangeWatch(listPaths, std::move(onChange));
     }

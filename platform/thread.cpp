@@ -1,6 +1,7 @@
 #include "platform/thread.h"
 
 #include <pthread.h>
+#include <csignal>
 
 namespace platform {
 
@@ -11,6 +12,17 @@ struct SizedThread::Native {
 };
 
 namespace {
+
+// Every signal that another process or thread sends; faults the thread
+// itself causes stay with it.
+sigset_t asynchronousSignals()
+{
+    sigset_t set;
+    sigfillset(&set);
+    for (const int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGABRT, SIGSYS})
+        sigdelset(&set, s);
+    return set;
+}
 
 void* runBody(void* native)
 {
@@ -32,7 +44,12 @@ bool SizedThread::start(std::size_t stackBytes, std::function<void()> body)
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setstacksize(&attr, stackBytes);
+    // Blocked from the thread's first instruction on: it inherits the mask.
+    const sigset_t blocked = asynchronousSignals();
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &blocked, &before);
     native_->joinable = pthread_create(&native_->id, &attr, &runBody, native_.get()) == 0;
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     pthread_attr_destroy(&attr);
     return native_->joinable;
 }

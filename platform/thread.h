@@ -1,6 +1,9 @@
 #pragma once
 // A thread whose stack size the caller chooses, which std::thread cannot
-// give. Joined by its owner; never detached.
+// give. Joined by its owner; never detached. It takes no asynchronous signal
+// (the end signals among them): those go to the threads that wait for them,
+// and one handled here would interrupt its blocking calls, which a read
+// takes for a failed device.
 
 #include <cstddef>
 #include <functional>

@@ -63,24 +63,24 @@ void THidDevices::CHECKHIDDEVICES()
         d->DEVICELISTCHANGE();
 }
 
-std::vector<std::string> THidDevices::sortedPaths() const
+std::vector<std::pair<std::string, std::uint64_t>> THidDevices::sortedNodes() const
 {
-    std::vector<std::string> paths;
+    std::vector<std::pair<std::string, std::uint64_t>> nodes;
     for (std::uint32_t n = 1; n <= FNUMBEROFHIDDEVICES; ++n)
-        paths.push_back(HIDDEVICEINFO[n].path);
-    std::sort(paths.begin(), paths.end());
-    return paths;
+        nodes.emplace_back(HIDDEVICEINFO[n].path, HIDDEVICEINFO[n].instance);
+    std::sort(nodes.begin(), nodes.end());
+    return nodes;
 }
 
 bool THidDevices::CHECKDEVICECHANGE()
 {
-    // Paths, not their number: a board unplugged and back as another node
-    // between two reports leaves the count as it was.
-    const std::vector<std::string> before = sortedPaths();
+    // Nodes, not their number: a board unplugged and back between two
+    // reports leaves the count as it was, and under its old name the path too.
+    const auto before = sortedNodes();
     // A device that is still settling after the report is caught by a later rescan.
     for (int i = 0; i < 10; ++i)
         CHECKHIDDEVICES();
-    if (sortedPaths() != before && OnDeviceChange) {
+    if (sortedNodes() != before && OnDeviceChange) {
         OnDeviceChange(this);
         return true;
     }
@@ -92,6 +92,11 @@ std::uint16_t THidDevices::GETNUMBEROFHIDDEVICES() const { return static_cast<st
 std::string THidDevices::GETDEVICEPATH(std::uint16_t DEVICENR) const
 {
     return DEVICENR <= FNUMBEROFHIDDEVICES ? HIDDEVICEINFO[DEVICENR].path : std::string();
+}
+
+std::uint64_t THidDevices::GETINSTANCE(std::uint16_t DEVICENR) const
+{
+    return DEVICENR >= 1 && DEVICENR <= FNUMBEROFHIDDEVICES ? HIDDEVICEINFO[DEVICENR].instance : 0;
 }
 
 void THidDevices::checkNumber(std::uint16_t n) const
@@ -291,10 +296,13 @@ void THidDevice::CONNECT(std::uint16_t DEVICEINDEX)
     reapReaders();
     FDEVICEINDEX = DEVICEINDEX;
     FDEVICEPATH = path;
+    FINSTANCE = FHIDDEVICES->GETINSTANCE(DEVICEINDEX);
+    const std::uint64_t connection = connection_.load() + 1;
     auto reader = std::make_unique<THidThread>(
         std::move(readHandle), caps.input,
-        [this](THidThread* sender, std::uint8_t id, const THidData& data, std::size_t length) {
-            NEWHIDDATA(sender, id, data, length);
+        [this, connection](THidThread* sender, std::uint8_t id, const THidData& data, std::size_t length) {
+            if (connection == connection_.load())
+                NEWHIDDATA(sender, id, data, length);
         },
         &calls_, [this] { reapReaders(); });
     FREADTHREAD = reader.get();
@@ -304,15 +312,17 @@ void THidDevice::CONNECT(std::uint16_t DEVICEINDEX)
     std::lock_guard lock(sendMutex_);
     FHANDLE = std::move(writeHandle);
     CAPABILITIES = caps;
+    connection_.store(connection);
     FCONNECTED.store(true);
 }
 
-void THidDevice::DISCONNECT() { disconnect(nullptr); }
+void THidDevice::DISCONNECT() { disconnect(true); }
 
-bool THidDevice::disconnect(const THidData* last)
+bool THidDevice::disconnect(bool lastReport)
 {
     if (!FCONNECTED.load())
         return false;
+    const std::optional<THidData> last = lastReport && LastReport ? LastReport() : std::nullopt;
     // The reader is not waited for: it may be handing a report to this very
     // thread. It is joined once it has ended (reapReaders).
     if (FREADTHREAD) {
@@ -339,8 +349,10 @@ void THidDevice::DEVICELISTCHANGE()
     if (!FCONNECTED.load())
         return;
     const std::uint16_t count = FHIDDEVICES ? FHIDDEVICES->GETNUMBEROFHIDDEVICES() : 0;
+    // A node under the old name with another instance is a board plugged
+    // back: the connection's own node is gone.
     for (std::uint16_t n = 1; n <= count; ++n) {
-        if (FHIDDEVICES->GETDEVICEPATH(n) == FDEVICEPATH) {
+        if (FHIDDEVICES->GETDEVICEPATH(n) == FDEVICEPATH && FHIDDEVICES->GETINSTANCE(n) == FINSTANCE) {
             FDEVICEINDEX = n;
             return;
         }
@@ -358,17 +370,19 @@ bool THidDevice::SENDDATA_GATED(std::uint8_t REPORTID, const THidData& DATA, con
 bool THidDevice::send(std::uint8_t reportId, const THidData& data, const std::function<bool()>* gate)
 {
     const char* failure = nullptr;
+    std::uint64_t connection = 0;
     {
         std::lock_guard lock(sendMutex_);
         if (gate && (!FCONNECTED.load() || !(*gate)()))
             return false;
         failure = FCONNECTED.load() ? writeLocked(reportId, data) : kNotConnected;
+        connection = connection_.load();
     }
     if (!failure)
         return true;
     // The lock is released first: the box may wait for the operator as long
     // as it likes, and the disconnect it runs needs the lock.
-    USB_ERROR(failure);
+    USB_ERROR(failure, connection);
     return false;
 }
 
@@ -396,12 +410,14 @@ bool THidDevice::SENDINT64(std::int64_t DATA)
     return SENDDATA(0, d);
 }
 
-void THidDevice::USB_ERROR(const char* MSG)
+void THidDevice::USB_ERROR(const char* MSG, std::uint64_t connection)
 {
     // MSG is a constant text; the device lives until the program has ended.
+    // Writes failed: no last report is tried.
     platform::runOnUiThread(
-        [this, MSG] {
-            DISCONNECT();
+        [this, MSG, connection] {
+            if (connection == connection_.load())
+                disconnect(false);
             platform::dialogs().message("USB Error", MSG);
         },
         &calls_);
@@ -432,13 +448,7 @@ void THidDevice::reapReaders()
         return;
     // Writes may still work where reads stopped: the device gets its last
     // report before the connection closes.
-    bool lastSent = false;
-    if (LastReportOnReadFailure) {
-        const THidData last = LastReportOnReadFailure();
-        lastSent = disconnect(&last);
-    } else {
-        DISCONNECT();
-    }
+    const bool lastSent = disconnect(true);
     if (OnReadFailure)
         OnReadFailure(this, lastSent);
 }

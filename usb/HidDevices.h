@@ -23,8 +23,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The data bytes of one report, without its report id.
@@ -53,19 +55,23 @@ public:
     ~THidDevices() override;
 
     // Fired after a device-change report that changed the set of interface
-    // paths: one more or fewer, or one back under another node name.
+    // nodes: one more or fewer, one back under another node name, or one
+    // back under its old name (another instance).
     std::function<void(THidDevices* sender)> OnDeviceChange;
 
     // One rescan; every hooked connection then re-finds its interface.
     void CHECKHIDDEVICES();
     // The platform's report that device nodes changed: ten rescans, then
-    // OnDeviceChange when the set of paths differs from the one before. True
+    // OnDeviceChange when the set of nodes differs from the one before. True
     // when fired.
     bool CHECKDEVICECHANGE();
 
     std::uint16_t GETNUMBEROFHIDDEVICES() const;
     // Empty for 0 and for numbers above the count; never raises.
     std::string GETDEVICEPATH(std::uint16_t DEVICENR) const;
+    // The node's instance under its path (HidInterfaceInfo::instance); 0 for
+    // numbers outside the list.
+    std::uint64_t GETINSTANCE(std::uint16_t DEVICENR) const;
     // The queries raise "Device n is not available." above the count; they
     // answer from the enumeration, without opening the interface. Number 0
     // gives 0 or the empty text, except the serial number, which raises
@@ -84,7 +90,7 @@ public:
 
 private:
     void checkNumber(std::uint16_t n) const;
-    std::vector<std::string> sortedPaths() const;
+    std::vector<std::pair<std::string, std::uint64_t>> sortedNodes() const;
 
     std::uint32_t FNUMBEROFHIDDEVICES = 0;
     std::vector<THidDevice*> FHIDDEVICELIST;  // not owned
@@ -154,15 +160,19 @@ public:
     // After every disconnect: asked for, after a failed write, after a failed
     // read, or because a rescan no longer finds the interface.
     std::function<void(THidDevice* sender)> OnDisconnect;
-    // A failed read closes the connection on the user-interface thread. The
-    // report of id 0 this gives, when set, is written through the still open
-    // connection first, with no other send in between: a device whose input
-    // stalled may still take it. A failed write of it shows no box.
-    std::function<THidData()> LastReportOnReadFailure;
+    // Every disconnect but the one after a failed write (asked for, a connect
+    // to another interface or the same again, a failed read, a rescan without
+    // the interface) first writes the report of id 0 this gives, when set and
+    // not empty, through the still open connection, with no other send in
+    // between: a device let go of, or whose input stalled, may still take it.
+    // A failed write of it shows no box.
+    std::function<std::optional<THidData>()> LastReport;
     // Then, after OnDisconnect: `lastSent` tells whether that report went out whole.
     std::function<void(THidDevice* sender, bool lastSent)> OnReadFailure;
     // Every input report, on the user-interface thread, in the order read.
-    // Length: the data bytes the report carried (the rest of Data is 0).
+    // Length: the data bytes the report carried (the rest of Data is 0). A
+    // hand-off of an ended connection still arrives until the next connect,
+    // never after it.
     std::function<void(THidDevice* sender, std::uint8_t ReportId, THidData Data, std::size_t Length)> OnHidData;
 
     THidDevices* HidDevices() const { return FHIDDEVICES; }
@@ -207,16 +217,22 @@ private:
     // One report through the write handle; nullptr when it went out whole,
     // else the failure's text. sendMutex_ held, connected.
     const char* writeLocked(std::uint8_t reportId, const THidData& data);
-    // DISCONNECT, writing `last` (report id 0) just before the handle closes;
-    // true when it went out whole.
-    bool disconnect(const THidData* last);
-    void USB_ERROR(const char* MSG);
+    // DISCONNECT, writing LastReport's report just before the handle closes
+    // where `lastReport`; true when it went out whole.
+    bool disconnect(bool lastReport);
+    // Shows the failure and ends the connection `connection` (an earlier
+    // connection's failure leaves a later one alone).
+    void USB_ERROR(const char* MSG, std::uint64_t connection);
     void reapReaders();
 
     THidDevices* FHIDDEVICES = nullptr;
     std::atomic<bool> FCONNECTED{false};
     std::uint16_t FDEVICEINDEX = 0;
     std::string FDEVICEPATH;
+    std::uint64_t FINSTANCE = 0;
+    // Counts the connects, so that what one connection left queued for the
+    // user-interface thread does not act on the next.
+    std::atomic<std::uint64_t> connection_{0};
     THidThread* FREADTHREAD = nullptr;
     std::vector<std::unique_ptr<THidThread>> readers_;
 

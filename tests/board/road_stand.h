@@ -53,6 +53,7 @@ protected:
     {
         CONTROL::RESET();
         board.stop();
+        other.stop();
         window.reset();
         ctrl.reset();
         QCoreApplication::processEvents();
@@ -82,6 +83,7 @@ protected:
     }
 
     SimBoard board;  // before the backend, whose interface refers to it
+    SimBoard other;  // a second board of the vendor, for a test that lists it
     testing_support::FakeHidBackend fake;
     testing_support::FakeDialogs boxes;
     testing_support::BusRecorder main, pad;

@@ -2,15 +2,26 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 
 namespace testing_support {
+
+namespace {
+
+// Node instances are unique across interfaces, as inode numbers are.
+std::atomic<std::uint64_t> g_nextInstance{1};
+thread_local volatile std::sig_atomic_t t_signalHandled = 0;
+
+}  // namespace
 
 // ---- FakeHidInterface --------------------------------------------------------
 
 FakeHidInterface::FakeHidInterface(std::string p, std::uint16_t vid, std::uint16_t pid)
-    : path(std::move(p)), vendorId(vid), productId(pid)
+    : path(std::move(p)), vendorId(vid), productId(pid), instance_(g_nextInstance.fetch_add(1))
 {
 }
+
+void FakeHidInterface::signalHandledOnThisThread() { t_signalHandled = 1; }
 
 void FakeHidInterface::pushInput(Report report)
 {
@@ -31,8 +42,34 @@ void FakeHidInterface::pushInput(Report report)
 
 void FakeHidInterface::unplug()
 {
-    plugged_.store(false);
+    {
+        std::lock_guard lock(m_);
+        plugged_.store(false);
+        for (const auto& q : queues_)
+            q->gone = true;
+    }
     cv_.notify_all();
+}
+
+void FakeHidInterface::replug()
+{
+    std::lock_guard lock(m_);
+    for (const auto& q : queues_)
+        q->gone = true;
+    instance_.store(g_nextInstance.fetch_add(1));
+    plugged_.store(true);
+}
+
+int FakeHidInterface::readsDone() const
+{
+    std::lock_guard lock(m_);
+    return readsDone_;
+}
+
+pthread_t FakeHidInterface::lastReader() const
+{
+    std::lock_guard lock(m_);
+    return lastReader_;
 }
 
 void FakeHidInterface::failReads(bool on)
@@ -75,10 +112,30 @@ std::shared_ptr<FakeHidInterface::Queue> FakeHidInterface::tryOpen()
     return queues_.back();
 }
 
+bool FakeHidInterface::gone(const Queue& q) const
+{
+    std::lock_guard lock(m_);
+    return q.gone;
+}
+
+void FakeHidInterface::wrote(Queue& q, std::span<const std::uint8_t> report)
+{
+    std::lock_guard lock(m_);
+    q.lastWritten.assign(report.begin(), report.end());
+}
+
+std::vector<Report> FakeHidInterface::lastWritesOfClosedHandles() const
+{
+    std::lock_guard lock(m_);
+    return closedLast_;
+}
+
 void FakeHidInterface::closed(const std::shared_ptr<Queue>& q)
 {
     std::lock_guard lock(m_);
     --handles_;
+    if (!q->lastWritten.empty())
+        closedLast_.push_back(q->lastWritten);
     if (q->read)
         droppedClosed_ += q->dropped;
     std::erase(queues_, q);  // a handle's buffer goes with it
@@ -88,9 +145,18 @@ int FakeHidInterface::read(Queue& q, std::span<std::uint8_t> buf, int timeoutMs)
 {
     std::unique_lock lock(m_);
     q.read = true;
+    lastReader_ = pthread_self();
+    struct Done {
+        int& n;
+        ~Done() { ++n; }
+    } done{readsDone_};
     cv_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
-                 [&] { return !q.inputs.empty() || !plugged_.load() || failReads_.load(); });
-    if (!plugged_.load() || failReads_.load())
+                 [&] { return !q.inputs.empty() || q.gone || failReads_.load() || t_signalHandled; });
+    if (t_signalHandled) {
+        t_signalHandled = 0;
+        return -1;
+    }
+    if (q.gone || failReads_.load())
         return -1;
     if (q.inputs.empty())
         return 0;
@@ -141,9 +207,12 @@ public:
     int write(std::span<const std::uint8_t> report) override
     {
         InCall c(*this);
-        if (!i_->plugged())
+        if (i_->gone(*q_))
             return -1;
-        return i_->onWrite(report);
+        const int n = i_->onWrite(report);
+        if (n == static_cast<int>(report.size()))
+            i_->wrote(*q_, report);
+        return n;
     }
 
 private:
@@ -190,6 +259,12 @@ FakeHidBackend::~FakeHidBackend()
 
 void FakeHidBackend::remove(const std::shared_ptr<FakeHidInterface>& i) { std::erase(interfaces_, i); }
 
+void FakeHidBackend::moveToEnd(const std::shared_ptr<FakeHidInterface>& i)
+{
+    remove(i);
+    interfaces_.push_back(i);
+}
+
 void FakeHidBackend::fireChange()
 {
     const std::vector<Watch*> watches = watches_;
@@ -210,7 +285,7 @@ std::optional<std::vector<platform::HidInterfaceInfo>> FakeHidBackend::enumerate
         }
         if (i->detailFails)
             return std::nullopt;
-        found.push_back({i->path, i->vendorId, i->productId, i->product, i->serial});
+        found.push_back({i->path, i->vendorId, i->productId, i->product, i->serial, i->instance()});
     }
     return found;
 }

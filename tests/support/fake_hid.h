@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
 #include <span>
 #include <string>
 #include <vector>
@@ -52,6 +53,10 @@ public:
     void pushInput(Report report);
     // Gone: no longer listed, opens fail, reads and writes on open handles fail.
     void unplug();
+    // Plugged back as a new node under the same path: listed again with
+    // another instance, opens succeed; handles opened before stay dead.
+    void replug();
+    std::uint64_t instance() const { return instance_.load(); }
     // Opens that still succeed before every further one fails; -1: no limit.
     void allowOpens(int n);
     // Reads on open handles fail while set; the interface stays listed and
@@ -67,6 +72,16 @@ public:
     // Calls that met another call on the same handle: hidapi handles must not
     // be shared between threads without a lock.
     int concurrentHandleUse() const { return concurrent_.load(); }
+    // For each handle closed after it wrote, its last report written whole,
+    // in the order they closed: what the device was told last by each.
+    std::vector<Report> lastWritesOfClosedHandles() const;
+    // Reads that have returned, and the thread of the last one.
+    int readsDone() const;
+    pthread_t lastReader() const;
+
+    // For a test's signal handler (async-signal-safe): the read under way on
+    // this thread fails, as a read whose poll a signal interrupted does.
+    static void signalHandledOnThisThread();
 
 private:
     friend class FakeHidBackend;
@@ -76,10 +91,14 @@ private:
     struct Queue {
         std::deque<Report> inputs;
         bool read = false;
+        bool gone = false;  // its node was unplugged
+        Report lastWritten;
         std::uint64_t dropped = 0;
     };
 
     std::shared_ptr<Queue> tryOpen();
+    bool gone(const Queue& q) const;
+    void wrote(Queue& q, std::span<const std::uint8_t> report);
     void closed(const std::shared_ptr<Queue>& q);
     int read(Queue& q, std::span<std::uint8_t> buf, int timeoutMs);
 
@@ -89,8 +108,12 @@ private:
     int handles_ = 0;
     int opensLeft_ = -1;
     std::atomic<bool> plugged_{true};
+    std::atomic<std::uint64_t> instance_;
+    int readsDone_ = 0;
+    pthread_t lastReader_{};
     std::atomic<bool> failReads_{false};
     std::uint64_t droppedClosed_ = 0;  // by handles closed since
+    std::vector<Report> closedLast_;
     std::atomic<int> concurrent_{0};
 };
 
@@ -126,6 +149,8 @@ public:
     }
     // Takes an interface out of the list without unplugging its open handles.
     void remove(const std::shared_ptr<FakeHidInterface>& i);
+    // The same interface, the same node, last in the platform's order.
+    void moveToEnd(const std::shared_ptr<FakeHidInterface>& i);
     // The platform's report that device nodes changed, to every watch.
     void fireChange();
     int enumerations() const { return enumerations_; }

@@ -420,9 +420,9 @@ TEST_F(HidDeviceTest, AFailedReadWritesTheLastReportThroughTheOpenConnectionBefo
         SCOPED_TRACE(c.name);
         events.clear();
         lastSent.clear();
-        dev.LastReportOnReadFailure = nullptr;
+        dev.LastReport = nullptr;
         if (c.lastReport)
-            dev.LastReportOnReadFailure = [&] { return stop; };
+            dev.LastReport = [&] { return stop; };
         dev.CONNECT(1);
         EXPECT_TRUE(dev.SENDDATA(0, THidData{0x05, 0, 100}));
         const auto before = board->written().size();
@@ -536,6 +536,33 @@ TEST_F(HidDeviceTest, AFailedSendOnAnotherThreadWaitsForItsBoxWhichHoldsNoLock)
     EXPECT_EQ(boxThread, ui);
     EXPECT_EQ(texts(), std::vector<std::string>{"Unable to write to the USB device."});
     EXPECT_TRUE(dev.GETCONNECTED());
+}
+
+// What one connection left queued for the user-interface thread: a failed
+// write of another thread's, a report its reader was handing over.
+TEST_F(HidDeviceTest, WhatAnEndedConnectionLeftQueuedDoesNotActOnTheNextOne)
+{
+    dev.CONNECT(1);
+    board->setWriteResult(-1);
+    std::thread loop([&] { EXPECT_FALSE(dev.SENDDATA(0, THidData{})); });
+    ASSERT_TRUE(waitUntil([] { return platform::pendingUiCalls() == 1; }, false));
+    board->pushInput(frame(1));
+    ASSERT_TRUE(waitUntil([] { return platform::pendingUiCalls() == 2; }, false));
+    // The operator's rescan, before the thread's failure is seen.
+    board->setWriteResult(RecordingHidInterface::kWhole);
+    dev.CONNECT(1);
+    events.clear();
+    ASSERT_TRUE(waitUntil([&] { return !boxes.shown().empty(); }));
+    loop.join();
+    EXPECT_EQ(texts(), std::vector<std::string>{"Unable to write to the USB device."});
+    EXPECT_TRUE(dev.GETCONNECTED()) << "the failure of the connection before takes this one down";
+    EXPECT_TRUE(events.empty());
+
+    board->pushInput(frame(2));
+    ASSERT_TRUE(waitUntil([&] { return !received.empty(); }));
+    ASSERT_TRUE(waitUntil([] { return platform::pendingUiCalls() == 0; }));
+    ASSERT_EQ(received.size(), 1u) << "the ended connection's report reached the new one";
+    EXPECT_EQ(received[0].data[1], 2);
 }
 
 TEST(HidDeviceOnSimulatedBoard, RequestAndReplyTravelThroughTheRealConnection)

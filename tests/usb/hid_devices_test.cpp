@@ -151,8 +151,7 @@ TEST_F(HidDevicesTest, ChangeReportRescansTenTimesAndFiresOnlyWhenThePathsChange
     EXPECT_FALSE(dev.GETCONNECTED());
 
     // The same paths in another order are the same interfaces.
-    fake.remove(one);
-    fake.add("/dev/hidraw1");
+    fake.moveToEnd(one);
     fake.fireChange();
     EXPECT_EQ(fired, 2);
 
@@ -176,6 +175,36 @@ TEST_F(HidDevicesTest, ADeviceSettlingAfterTheReportCountsWhenPresentByTheTenthR
     fake.fireChange();
     EXPECT_EQ(fired, 1);
     EXPECT_EQ(list.GETNUMBEROFHIDDEVICES(), 1);
+}
+
+// No udev daemon, a 1 s poll: the board is unplugged and back as the same
+// node name before the next look, or both reports come in one burst.
+TEST_F(HidDevicesTest, ABoardBackUnderItsOldNodeNameIsAChangeAndItsOldConnectionEnds)
+{
+    int fired = 0;
+    list.OnDeviceChange = [&](THidDevices*) { ++fired; };
+    auto board = fake.add("/dev/hidraw0");
+    list.CHECKHIDDEVICES();
+    THidDevice dev;
+    dev.SETHIDDEVICES(&list);
+    dev.CONNECT(1);
+
+    board->unplug();
+    board->replug();
+    fake.fireChange();
+    EXPECT_EQ(fired, 1);
+    EXPECT_FALSE(dev.GETCONNECTED()) << "its node is gone, whatever the new one is called";
+    fake.fireChange();
+    EXPECT_EQ(fired, 1) << "the new node seen a second time is no news";
+
+    // A board whose reads fail while it stays plugged in keeps its node:
+    // nothing to connect again.
+    dev.CONNECT(1);
+    board->failReads(true);
+    fake.fireChange();
+    EXPECT_EQ(fired, 1);
+    EXPECT_TRUE(dev.GETCONNECTED()) << "no rescan takes it down while its node stays";
+    board->failReads(false);
 }
 
 TEST_F(HidDevicesTest, HooksFollowTheConnectionsAndOutliveNeither)
