@@ -2,10 +2,8 @@
 // makes sure there is a display to open, then starts the toolkit.
 
 #include "platform/end_signals.h"
-#include "platform/system.h"
 #include "ui/program.h"
-
-#include <QApplication>
+#include "ui/toolkit_start.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +36,6 @@ int main(int argc, char** argv)
                      self.c_str());
         return 1;
     }
-    platform::setArguments(argc, argv);
-    QApplication app(argc, argv);
+    const auto app = program::startToolkit(argc, argv);
     return program::run();
 }
