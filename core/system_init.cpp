@@ -5,6 +5,9 @@
 #include "core/text_file.h"
 #include "platform/system.h"
 
+#include <algorithm>
+#include <iterator>
+
 std::string CONFIGPATH;
 std::string CONFIGFILE;
 std::string DOCPATH;
@@ -43,7 +46,23 @@ void GET_CONF()
 
 void GET_CMD_PARAMS()
 {
-    for (const std::string& arg : platform::sys().arguments()) {
+    // The toolkit's options that begin with one of the program's letters. The
+    // toolkit takes its options out of the arguments, but only those its
+    // platform knows: "-display" stays there off X11.
+    struct ToolkitOption {
+        std::string_view name;
+        bool takesValue;
+    };
+    static constexpr ToolkitOption kToolkitOptions[] = {{"-display", true}, {"-dograb", false}};
+    const std::vector<std::string> args = platform::sys().arguments();
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string& arg = args[k];
+        const auto toolkit = std::find_if(std::begin(kToolkitOptions), std::end(kToolkitOptions),
+                                          [&](const ToolkitOption& o) { return o.name == arg; });
+        if (toolkit != std::end(kToolkitOptions)) {
+            k += toolkit->takesValue ? 1 : 0;
+            continue;
+        }
         if (arg.size() < 2 || (arg[0] != '-' && arg[0] != '/'))
             continue;
         const char letter = arg[1];
@@ -141,9 +160,10 @@ bool SAVE_BACKUP()
 {
     auto& sys = platform::sys();
     const std::string base = backupBase();
-    // Copied aside first, so a file that cannot be copied rotates nothing away.
-    const std::string fresh = base + ".new";
-    if (!sys.copyFile(CONFIGPATH + CONFIGFILE, fresh))
+    // Copied aside first, so a file that cannot be copied rotates nothing away,
+    // and under a name of its own, so the copy overwrites no file of the folder.
+    const std::string fresh = sys.copyAside(CONFIGPATH + CONFIGFILE, CONFIGPATH);
+    if (fresh.empty())
         return false;
     CREATE_BACKUP();
     if (sys.renameFile(fresh, base))

@@ -62,6 +62,13 @@ std::string folderOf(const std::string& path)
 
 }  // namespace
 
+int createTemporaryFile(const std::string& folder, std::string& path)
+{
+    // A short name, so any folder the system takes has room for it.
+    path = (folder.empty() ? std::string() : folder.back() == '/' ? folder : folder + '/') + ".orla-XXXXXX";
+    return ::mkostemp(path.data(), O_CLOEXEC);
+}
+
 std::string replaceFile(const std::string& path, std::string_view bytes)
 {
     std::string target = path;
@@ -78,9 +85,8 @@ std::string replaceFile(const std::string& path, std::string_view bytes)
         if ((old.st_mode & 0222) == 0)
             return errorText(EACCES);
     }
-    // A short name beside the target, so any name the system takes saves.
-    std::string temp = folderOf(target) + ".orla-XXXXXX";
-    Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
+    std::string temp;
+    Fd fd(createTemporaryFile(folderOf(target), temp));
     if (fd.get() < 0)
         return errorText(errno);
     // The new file gets the old one's permissions and owner (where allowed),

@@ -14,6 +14,12 @@ namespace platform {
 // Empty on success, else the reason.
 std::string replaceFile(const std::string& path, std::string_view bytes);
 
+// Creates a new file in `folder` (empty: the working folder) under a name no
+// other file there holds, created exclusively, so making it replaces nothing;
+// its path goes to `path`. The open descriptor (permissions 0600), or -1
+// with errno set.
+int createTemporaryFile(const std::string& folder, std::string& path);
+
 // Creates an empty file; one that exists is left as it is. Empty on
 // success, else the reason.
 std::string createEmptyFile(const std::string& path);

@@ -1,6 +1,7 @@
 #include "platform/system.h"
 
 #include "platform/input_file.h"
+#include "platform/output_file.h"
 #include "platform/replaceable.h"
 
 #include <QStandardPaths>
@@ -57,7 +58,10 @@ public:
         // the backup rotation never wants.
         return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
     }
-    bool copyFile(const std::string& from, const std::string& to) override { return copyRegularFile(from, to); }
+    std::string copyAside(const std::string& from, const std::string& folder) override
+    {
+        return copyRegularFileAside(from, folder);
+    }
 
     std::vector<std::string> regularFiles(const std::string& folder) const override
     {
@@ -90,14 +94,18 @@ std::vector<std::string> listRegularFiles(const std::string& folder)
     return names;
 }
 
-bool copyRegularFile(const std::string& from, const std::string& to)
+std::string copyRegularFileAside(const std::string& from, const std::string& folder)
 {
     InputFile in(from);
     if (!in.isOpen())
-        return false;
-    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, in.permissions());
+        return {};
+    std::string to;
+    const int out = createTemporaryFile(folder, to);
     if (out < 0)
-        return false;
+        return {};
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(out, in.permissions() & ~mask);
     bool ok = true;
     char buf[65536];
     for (;;) {
@@ -115,9 +123,11 @@ bool copyRegularFile(const std::string& from, const std::string& to)
             break;
     }
     ok = ::close(out) == 0 && ok;
-    if (!ok)
+    if (!ok) {
         ::unlink(to.c_str());
-    return ok;
+        return {};
+    }
+    return to;
 }
 
 void setSystem(System* replacement) { g_current.set(replacement); }

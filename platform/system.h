@@ -31,9 +31,10 @@ public:
     virtual bool removeFile(const std::string& path) = 0;
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
     // Copies a regular file (anything else fails at once, without blocking)
-    // to a new file of that name, replacing one there; a failure leaves no
-    // target behind.
-    virtual bool copyFile(const std::string& from, const std::string& to) = 0;
+    // into a new file of `folder` under a name no other file there holds
+    // (createTemporaryFile), so no file is replaced; returns the copy's path,
+    // empty when the copy failed (then it leaves nothing behind).
+    virtual std::string copyAside(const std::string& from, const std::string& folder) = 0;
 
     // The names of the regular files in a folder, links followed (a link to
     // a file counts, a dangling one or one to a folder does not), in byte
@@ -51,7 +52,7 @@ std::vector<std::string> listRegularFiles(const std::string& folder);
 
 // The copy the real service makes, for services that act on the real file
 // system too.
-bool copyRegularFile(const std::string& from, const std::string& to);
+std::string copyRegularFileAside(const std::string& from, const std::string& folder);
 
 // The real service keeps the arguments main() was given.
 void setArguments(int argc, const char* const* argv);

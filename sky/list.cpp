@@ -114,9 +114,15 @@ void TF_list::FILL_LIST(const QString& TYP)
     clearRows();
     const std::string typ = TYP.toStdString();
     if (text::asciiUpper(typ) == "PLANETS") {
-        for (const PLANETS::TP_ROW& row : PLANETS::PLANET_LIST())
-            if (sky::HORIZON_TEST(row[1], row[2]))
-                addRow({row[0], row[1], row[2]});
+        const PLANETS::TP_TABLE planets = PLANETS::PLANET_TABLE();
+        for (std::size_t k = 0; k < planets.rows.size(); ++k) {
+            const PLANETS::TP_ROW& row = planets.rows[k];
+            if (!sky::HORIZON_TEST(row[1], row[2]))
+                continue;
+            addRow({row[0], row[1], row[2]});
+            if (k >= planets.computed)
+                sky::markWithoutPlace(ListBox1->item(ListBox1->count() - 1));
+        }
         return;
     }
     for (const sky::OBJ& o : OBJECT_LIST)
@@ -160,9 +166,12 @@ void TF_list::Button1Click()
     // A row without a place (a planet whose elements are missing) is no pick:
     // taken as 0h/0d it would send the mount there.
     const sky::PlaceRead place = sky::READ_GOTO_PLACE(t.ra, t.dec);
-    if (!place.problem.empty()) {
+    std::string problem = place.problem;
+    if (problem.empty() && sky::hasNoPlace(ListBox1->item(row)))
+        problem = "position could not be computed";
+    if (!problem.empty()) {
         platform::dialogs().message(kListTitle,
-                                    "\"" + text::trimControl(t.name) + "\" is not added: its " + place.problem + ".");
+                                    "\"" + text::trimControl(t.name) + "\" is not added: its " + problem + ".");
         return;
     }
     // The name as its column shows it, padding included.

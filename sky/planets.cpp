@@ -287,11 +287,14 @@ bool CALC_PLANET(std::string_view NAME, double DN, std::string& RASTR, std::stri
     return true;
 }
 
-TP_LIST PLANET_LIST()
+TP_LIST PLANET_LIST() { return PLANET_TABLE().rows; }
+
+TP_TABLE PLANET_TABLE()
 {
-    TP_LIST list;
+    TP_TABLE table;
+    TP_LIST& list = table.rows;
     const double DN = DAY_NUMBER_NOW();
-    for (std::size_t k = 0; k < PLANET_NAMES.size(); ++k) {
+    for (std::size_t k = 0; k < PLANET_NAMES.size(); ++k, ++table.computed) {
         // The Sun is the Earth's record seen from the Earth.
         const char* body = k == 0 ? "Earth" : PLANET_NAMES[k];
         if (!CALC_PLANET(body, DN, list[k][1], list[k][2]))
@@ -303,7 +306,7 @@ TP_LIST PLANET_LIST()
     LANGUAGE::SPLITSTR(parts, names);
     for (std::size_t k = 0; k < list.size(); ++k)
         list[k][0] = parts[k];
-    return list;
+    return table;
 }
 
 }  // namespace PLANETS

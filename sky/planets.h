@@ -93,5 +93,13 @@ bool CALC_PLANET(std::string_view NAME, double DN, std::string& RASTR, std::stri
 // The Sun and the planets now, under their display names; stops at the first
 // body that cannot be computed.
 TP_LIST PLANET_LIST();
+// The same with the count of rows computed: the row at `computed` holds the
+// zero texts, which read as a place though they name none, and the rows
+// after it stay empty.
+struct TP_TABLE {
+    TP_LIST rows;
+    std::size_t computed = 0;
+};
+TP_TABLE PLANET_TABLE();
 
 }  // namespace PLANETS

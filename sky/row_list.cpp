@@ -10,6 +10,7 @@ namespace {
 constexpr int kNameRole = Qt::UserRole;
 constexpr int kRaRole = Qt::UserRole + 1;
 constexpr int kDecRole = Qt::UserRole + 2;
+constexpr int kNoPlaceRole = Qt::UserRole + 3;
 
 QByteArray bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -53,6 +54,10 @@ ObjectTexts textsOf(const QListWidgetItem* item)
 }
 
 void appendRow(QListWidget* list, const ObjectTexts& texts) { list->addItem(makeRowItem(texts)); }
+
+void markWithoutPlace(QListWidgetItem* item) { item->setData(kNoPlaceRole, true); }
+
+bool hasNoPlace(const QListWidgetItem* item) { return item && item->data(kNoPlaceRole).toBool(); }
 
 int selectedIndex(const QListWidget* list)
 {

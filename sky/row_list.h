@@ -18,6 +18,10 @@ QFont rowFont();
 QListWidgetItem* makeRowItem(const ObjectTexts& texts);
 ObjectTexts textsOf(const QListWidgetItem* item);
 void appendRow(QListWidget* list, const ObjectTexts& texts);
+// A row whose texts are no position of its object (a planet that could not be
+// computed shows the zero texts), so they are never taken as its place.
+void markWithoutPlace(QListWidgetItem* item);
+bool hasNoPlace(const QListWidgetItem* item);
 // The row of the selected item; -1 when none is selected.
 int selectedIndex(const QListWidget* list);
 // Selects one row (and makes it the current one); -1 selects none.

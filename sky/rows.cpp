@@ -108,8 +108,13 @@ std::string PRESELECT_LINE(const ObjectTexts& entry)
         std::replace_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
         return s;
     };
+    // A blank left in the name, a tab as much as a space, would end its word
+    // on Load and shift the fields after it; an empty name would let the line
+    // begin with its separator.
     std::string name = text::trimControl(oneLine(entry.name));
-    std::replace(name.begin(), name.end(), ' ', '_');
+    std::replace_if(name.begin(), name.end(), isBlank, '_');
+    if (name.empty())
+        name = "_";
     // What the row shows after the name: the right ascension padded to its
     // column, then the declination; a right ascension that fills its column
     // keeps one blank after it, so the two do not run into one text.

@@ -9,9 +9,10 @@
 // word is the declination, two are name and declination, three are name,
 // right ascension and declination. "_" in a name stands for a blank.
 //
-// Preselect list file: one entry a line, the name with its blanks written as
-// "_", a blank, then the right ascension and declination texts; CR LF ends a
-// line. Read back, one word is a name, two are name and right ascension.
+// Preselect list file: one entry a line, the name with its blanks (spaces and
+// tabs) written as "_" and an empty name as one "_", a blank, then the right
+// ascension and declination texts; CR LF ends a line. Read back, one word is
+// a name, two are name and right ascension.
 
 #include <cstdint>
 #include <string>

@@ -3,10 +3,8 @@
 // open, then starts the toolkit.
 
 #include "platform/end_signals.h"
-#include "platform/system.h"
 #include "ui/program.h"
-
-#include <QApplication>
+#include "ui/toolkit_start.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,7 +37,6 @@ int main(int argc, char** argv)
                      self.c_str());
         return 1;
     }
-    platform::setArguments(argc, argv);
-    QApplication app(argc, argv);
+    const auto app = program::startToolkit(argc, argv);
     return program::run();
 }

@@ -336,7 +336,16 @@ void TMain_View::setAboutBox(std::function<void()> runModal)
 
 void TMain_View::FormActivate()
 {
+    // The language file's caption of the status line is a status: with a help
+    // text shown it goes to the saved line, and the help stays.
+    const QString help = L_Object->text();
+    if (hoverShown_)
+        L_Object->setText(forms::qstr(SAVE_OBJECT));
     LANGUAGE::SETALL(this);
+    if (hoverShown_) {
+        SAVE_OBJECT = L_Object->text().toStdString();
+        L_Object->setText(help);
+    }
     LANGUAGE::SETSTRING("Main_View", "Init_msg", INIT_MSG);
     LANGUAGE::SETSTRING("Main_View", "Align_msg", ALIGN_MSG);
     LANGUAGE::SETSTRING("Main_View", "Gear_msg", GEAR_MSG);
@@ -642,13 +651,21 @@ void TMain_View::B_GearMouseEnter() { showHoverHelp(GEAR_MSG); }
 
 void TMain_View::B_saveMouseEnter() { showHoverHelp(SAVE_MSG); }
 
-void TMain_View::B_InitMouseLeave() { setStatus(SAVE_OBJECT); }
+void TMain_View::B_InitMouseLeave()
+{
+    if (hoverShown_)  // else a status set meanwhile is already the line
+        setStatus(SAVE_OBJECT);
+}
 
 void TMain_View::showHoverHelp(const std::string& help)
 {
-    // The four buttons share the one saved text.
-    SAVE_OBJECT = L_Object->text().toStdString();
-    setStatus(help);
+    // The four buttons share the one saved text. An enter whose leave never
+    // came (a menu or a box took the pointer) would otherwise save a help text
+    // as the status, to stay there for good.
+    if (!hoverShown_)
+        SAVE_OBJECT = L_Object->text().toStdString();
+    L_Object->setText(forms::qstr(help));
+    hoverShown_ = true;
 }
 
 void TMain_View::placeBesideMe(QWidget* window, int gap)
@@ -656,4 +673,9 @@ void TMain_View::placeBesideMe(QWidget* window, int gap)
     platform::dockBeside(window, {x() + frameGeometry().width() + gap, y()}, this);
 }
 
-void TMain_View::setStatus(const std::string& text) { L_Object->setText(forms::qstr(text)); }
+void TMain_View::setStatus(const std::string& text)
+{
+    // What the program says replaces a help text and is what a leave keeps.
+    hoverShown_ = false;
+    L_Object->setText(forms::qstr(text));
+}

@@ -100,6 +100,7 @@ public:
     bool SETUP_DONE = false;  // the first activation has been handled
     std::string INIT_MSG, ALIGN_MSG, GEAR_MSG, SAVE_MSG;
     std::string SAVE_OBJECT;
+    bool hoverShown_ = false;  // the status line holds a help text, SAVE_OBJECT the status
     std::unique_ptr<TSound> PLAYSND;
 
     // --- Components -------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,13 +95,18 @@ TEST_F(Settings, DocumentsFolder)
         {{"-d" + d + "/STELVANE/"}, "", d + "/STELVANE/"},
         {{"-d"}, d, fake.documents + "/Stelvane/"},
         {{"-d" + d, "/D" + d + "/a"}, "", d + "/a/Stelvane/"},
+        // The toolkit's options are not the program's, where the toolkit
+        // left them in place.
+        {{"-display", ":1"}, "", fake.documents + "/Stelvane/"},
+        {{"-display", ":1", "-d" + d}, "", d + "/Stelvane/"},
+        {{"-d" + d, "-dograb"}, "", d + "/Stelvane/"},
     };
     for (const auto& c : cases) {
         CMD_PARAMS.clear();
         fake.args = c.args;
         fake.environment = {{"stelvanedoc", c.env}};
         GET_CONF();
-        EXPECT_EQ(DOCPATH, c.expected);
+        EXPECT_EQ(DOCPATH, c.expected) << testing::PrintToString(c.args);
     }
 }
 
@@ -239,6 +245,25 @@ TEST_F(Settings, SavedBackupCopiesTheSettingsFileAfterTheRotation)
     untouched("no settings file");
     ASSERT_EQ(::mkfifo((tmp.path() + "orlasetup.ini").c_str(), 0600), 0);
     untouched("a FIFO named as the settings file, which must not block");
+}
+
+// The copy is made under a name of its own: a file the operator keeps under
+// any name of the folder, the backups' names with ".new" included, stays.
+TEST_F(Settings, SavedBackupOverwritesNoOtherFileOfTheFolder)
+{
+    CONFIGPATH = tmp.path();
+    CONFIGFILE = "orlasetup.ini";
+    tmp.write("orlasetup.ini", "Language=de\n");
+    tmp.write("orlasetup.old.new", "the operator's");
+    ASSERT_TRUE(SAVE_BACKUP());
+    EXPECT_EQ(readFile(tmp.path() + "orlasetup.old.new"), "the operator's");
+    EXPECT_EQ(readFile(tmp.path() + "orlasetup.old"), "Language=de\n");
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(platform::listRegularFiles(tmp.path()), (Names{"orlasetup.ini", "orlasetup.old", "orlasetup.old.new"}))
+        << "no copy is left aside";
+    ::unlink((tmp.path() + "orlasetup.ini").c_str());
+    EXPECT_FALSE(SAVE_BACKUP());
+    EXPECT_EQ(platform::listRegularFiles(tmp.path()), (Names{"orlasetup.old", "orlasetup.old.new"}));
 }
 
 TEST_F(Settings, ProgramFolderAndExtendPath)

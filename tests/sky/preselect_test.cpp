@@ -19,6 +19,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
+#include <string>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -460,6 +463,63 @@ TEST_F(Preselect, APickWithoutCoordinatesAddsNothingAndSaysWhichObject)
     EXPECT_EQ(list.POINT->SRC, SRCTCP);  // no pick was made
     ASSERT_FALSE(dialogs.shown().empty());
     EXPECT_EQ(dialogs.shown().back().text, "\"Pluto\" is not added: its right ascension \"\" cannot be read.");
+}
+
+// The row of a body that could not be computed shows the zero texts, which
+// read as a place: whatever its name, it is no pick and so no go-to.
+TEST_F(Preselect, APlanetRowThatCouldNotBeComputedIsNeitherAddedNorSent)
+{
+    const std::string elements = sky_testing::shippedFile("p_elem_t2.txt");
+    const auto without = [&](const std::string& body) {
+        const std::size_t at = elements.find("\n" + body + " ");
+        const std::size_t end = elements.find('\n', elements.find('\n', at + 1) + 1);
+        return elements.substr(0, at) + elements.substr(end);
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        int row;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"no elements file", [&] { ::unlink(elementsPath().c_str()); }, 0, "Sun"},
+        {"no elements file, the names in another language",
+         [&] {
+             ::unlink(elementsPath().c_str());
+             LANGUAGE::OBJECT_LIST.push_back(
+                 {"PLANETS", "Sonne;Merkur;Venus;Mars;Jupiter;Saturn;Uranus;Neptun;Pluto", "PLANETS", ""});
+         },
+         0, "Sonne"},
+        {"no record of the Earth", [&] { writeElements(without("Earth")); }, 0, "Sun"},
+        {"no record of Mars", [&] { writeElements(without("Mars")); }, 3, "Mars"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        useShippedElements();
+        LANGUAGE::CLEAR();
+        dialogs.clear();
+        preselect.ListBox1->clear();
+        c.prepare();
+        bool stillOpen = false;
+        std::string rowRa;
+        testing_support::inModal(list, [&] {
+            sky::selectIndex(list.ListBox1, c.row);
+            rowRa = sky::textsOf(list.ListBox1->item(c.row)).ra;
+            list.Button1->click();
+            stillOpen = list.isVisible();
+            if (stillOpen)
+                list.Button2->click();
+        });
+        preselect.ADDITEM();
+        EXPECT_EQ(rowRa, "  0h00m00.0s") << "the row shows the zero texts";
+        EXPECT_TRUE(stillOpen);
+        EXPECT_TRUE(entries().empty());
+        ASSERT_FALSE(dialogs.shown().empty());
+        EXPECT_EQ(dialogs.shown().back().text,
+                  "\"" + std::string(c.name) + "\" is not added: its position could not be computed.");
+        preselect.SENDGOTO();
+        EXPECT_TRUE(sent().empty());
+    }
 }
 
 TEST_F(Preselect, TypedEntriesAreAddedAndEditedAsTyped)

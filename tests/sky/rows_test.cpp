@@ -137,6 +137,33 @@ TEST(PreselectFile, EntriesAreWrittenByteForByte)
     EXPECT_EQ(sky::PARSE_PRESELECT_LINE(line), (ObjectTexts{"X", "1h", "00m00.0s"}));
 }
 
+// However the name is made, Load finds the coordinates where Save put them.
+TEST(PreselectFile, ANameOfBlanksTabsOrNothingKeepsTheFieldsInPlace)
+{
+    struct Case {
+        std::string name;
+        std::string written;  // the name's word on the line
+        std::string read;
+    };
+    const Case cases[] = {
+        {"   ", "_", " "},
+        {"", "_", " "},
+        {"\t", "_", " "},
+        {"Tab\tName", "Tab_Name", "Tab Name"},
+        {" a \t b ", "a___b", "a   b"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.name));
+        std::string line = sky::PRESELECT_LINE({c.name, "12h00m00.0s", "10d00'00.0\""});
+        EXPECT_EQ(line, c.written + " 12h00m00.0s    10d00'00.0\"\r\n");
+        line.resize(line.size() - 2);
+        const ObjectTexts read = sky::PARSE_PRESELECT_LINE(line);
+        EXPECT_EQ(read.name, c.read);
+        EXPECT_EQ(read.ra, "12h00m00.0s");
+        EXPECT_EQ(read.dec, "10d00'00.0\"");
+    }
+}
+
 TEST(ListFileLines, EndAtCrLfLfOrCrAndKeepBoundedLength)
 {
     EXPECT_EQ(sky::withoutBlanks("- 23d 03'"), "-23d03'");

@@ -49,9 +49,9 @@ public:
     bool makeFolder(const std::string& path) override;
     bool removeFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
-    bool copyFile(const std::string& from, const std::string& to) override
+    std::string copyAside(const std::string& from, const std::string& folder) override
     {
-        return platform::copyRegularFile(from, to);
+        return platform::copyRegularFileAside(from, folder);
     }
     // The real listing; the folders asked for are recorded.
     std::vector<std::string> regularFiles(const std::string& folder) const override;

@@ -23,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -156,6 +158,56 @@ TEST_F(MainView, HoverHelpShowsOverTheStatusAndPutsItBack)
     EXPECT_EQ(status(), "");
     leave(view->B_Gear);
     EXPECT_EQ(status(), "Tarnel2 detected");
+}
+
+// Whatever came between the enter and the leave, the leave shows what the
+// program last put in the status line, never a help text.
+TEST_F(MainView, LeavingAButtonShowsTheLastStatusNotAnOlderOneOrAHelpText)
+{
+    activateOnly();
+    struct Case {
+        const char* what;
+        std::function<void()> overTheButton;  // the pointer entered B_Init first
+        const char* during;                   // nullptr: the help text
+        const char* after;
+    };
+    const Case cases[] = {
+        {"the leave was missed and another button entered",
+         [&] {
+             leave(view->B_Init);
+             hover(view->B_save);
+             hover(view->B_Init);
+         },
+         nullptr, "Tarnel2 detected"},
+        {"the board unplugged", [&] { view->ONDEMO(1); }, "Device not found", "Device not found"},
+        {"the set-up found done",
+         [&] {
+             CONTROL::DIR_INIT_DONE = true;
+             CONTROL::STATE = 10;
+             SET_PARAM("Setup_align", false);
+             view->Calibrate4Click();
+         },
+         "Configuration done", "Configuration done"},
+        {"an activation whose language file captions the status line",
+         [&] {
+             LANGUAGE::OBJECT_LIST.push_back({"L_OBJECT", "Object", "MAIN_VIEW", ""});
+             activateOnly();
+         },
+         nullptr, "Object"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        view->ONDEMO(0);
+        hover(view->B_Init);
+        c.overTheButton();
+        EXPECT_EQ(status(), c.during ? std::string(c.during) : view->INIT_MSG);
+        leave(view->B_Init);
+        EXPECT_EQ(status(), c.after);
+        hover(view->B_save);
+        EXPECT_EQ(status(), view->SAVE_MSG);
+        leave(view->B_save);
+        EXPECT_EQ(status(), c.after) << "a second hover puts back the same";
+    }
 }
 
 TEST_F(MainView, ClosingWhileTheLoopWaitsForItsBoxEndsTheLoopAtOnce)
