@@ -342,7 +342,7 @@ TEST_F(Graph, Screenshot)
     }
     QCoreApplication::processEvents();
     QDir().mkpath(shots);
-    EXPECT_TRUE(graph->grab().save(QString::fromLocal8Bit(shots) + "/graph.png"));
+    EXPECT_TRUE(graph->grab().save(QString::fromLocal8Bit(shots) + "/Form2.png"));
 }
 
 }  // namespace
