@@ -14,7 +14,13 @@ build: deps
 	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The program needs a display: said before the build, not after it.
+run:
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY$$QT_QPA_PLATFORM" ]; then \
+		echo "make run needs a display (DISPLAY is not set): run it on a desktop, or under a virtual one as: xvfb-run -a make run" >&2; \
+		exit 1; \
+	fi
+	@$(MAKE) --no-print-directory build
 	$(BUILD)/bin/orla_setup
 
 test: build
@@ -28,13 +34,18 @@ test-sanitize: deps
 	cmake --build build-tsan -j $(JOBS)
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS) -L threaded
 
-# Pictures of the main window, the pad, the device window and the sky windows,
-# as an operator sees them, under a virtual display, then those the tests
-# take of the set-up with a simulated board, the graph with slewing axes and
-# the output panel: build/screenshots/*.png
+# Pictures of the windows as an operator sees them, one a window, named after
+# it: the program under a virtual display saves the main window, the pad, the
+# device window, the sky windows and the windows it opens; then the tests save
+# the set-up flow with a simulated board, the main window with a configured
+# board, the graph with slewing axes and the output panel, the main window and
+# the graph in place of the program's. The texts the program saves beside its
+# pictures serve the end-to-end test and are not kept here.
 screenshots: build
+	rm -rf $(BUILD)/screenshots
 	xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS=$(CURDIR)/$(BUILD)/screenshots \
 		$(BUILD)/bin/orla_setup
+	rm -f $(BUILD)/screenshots/*.txt
 	ORLA_SCREENSHOTS=$(CURDIR)/$(BUILD)/screenshots ctest --test-dir $(BUILD) --output-on-failure \
 		-R '^(ui_main_view_tests|setup_tests|tools_tests)$$'
 

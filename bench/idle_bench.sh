@@ -5,9 +5,9 @@
 # with the graph and the pad open ("Graph + pad" pressed from the keyboard,
 # Tab and Space from Init). Beside it, over the same seconds, its floor: a
 # bare Qt window with a 10 ms timer and a thread sleeping to 10 ms deadlines,
-# both doing nothing. Measured at the same time, a change in the machine's
-# load meets both alike. Only the processes started here are measured and
-# ended, by the ids held.
+# both doing nothing, and last what the program costs over it. Measured at
+# the same time, a change in the machine's load meets both alike. Only the
+# processes started here are measured and ended, by the ids held.
 #
 #   bench/idle_bench.sh [build folder] [seconds]    (build, 30)
 set -eu
@@ -53,6 +53,21 @@ wait_window "$program_display" "Telescope control"
 wait_window "$floor_display" "bare window"
 pause_for 3  # the start-up done
 
+# The program over its floor, whole and user-interface thread: $1 and $2 the
+# two process ids, $3 to $6 the program's and the floor's readings.
+beside() {
+    awk -v s="$seconds" -v p="$1" -v f="$2" '
+        FNR == 1 { file++ }
+        file == 2 && ($1 in seen) { d = ($2 - first[$1]) / 1e6 / s; prog += d; if ($1 == p) progui = d }
+        file == 4 && ($1 in seen) { d = ($2 - first[$1]) / 1e6 / s; floor += d; if ($1 == f) floorui = d }
+        file == 1 || file == 3 { first[$1] = $2; seen[$1] = 1 }
+        END {
+            printf "  the program over its floor: %+.3f ms/s, %+.3f points of a core (user-interface thread %+.3f ms/s)\n",
+                prog - floor, (prog - floor) / 10, progui - floorui
+        }
+    ' "$3" "$4" "$5" "$6"
+}
+
 measure() {
     threads "$program" >"$work/p0"
     threads "$floor" >"$work/f0"
@@ -61,6 +76,7 @@ measure() {
     threads "$floor" >"$work/f1"
     report "the program, dummy device, $1" "$program" "$work/p0" "$work/p1"
     report "floor: bare window, 10 ms timer, 10 ms loop" "$floor" "$work/f0" "$work/f1"
+    beside "$program" "$floor" "$work/p0" "$work/p1" "$work/f0" "$work/f1"
 }
 
 measure "main window"

@@ -177,12 +177,21 @@ void Tdev_int::FormActivate()
     setCaption(NEW_CONNECT ? 1 : 0);
 }
 
-bool Tdev_int::captionIs(int which) const
+const QString& Tdev_int::captionText(int which) const
 {
-    return B_Connect->text() == qs(CONN_B[static_cast<std::size_t>(which)]);
+    // The tick asks a hundred times a second; the captions change only with
+    // the language.
+    const auto i = static_cast<std::size_t>(which);
+    if (captionFrom_[i] != CONN_B[i]) {
+        captionFrom_[i] = CONN_B[i];
+        captionText_[i] = qs(CONN_B[i]);
+    }
+    return captionText_[i];
 }
 
-void Tdev_int::setCaption(int which) { B_Connect->setText(qs(CONN_B[static_cast<std::size_t>(which)])); }
+bool Tdev_int::captionIs(int which) const { return B_Connect->text() == captionText(which); }
+
+void Tdev_int::setCaption(int which) { B_Connect->setText(captionText(which)); }
 
 void Tdev_int::HidDevices1DeviceChange()
 {

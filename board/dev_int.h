@@ -90,6 +90,7 @@ private:
 
     void showEvent(QShowEvent* event) override;
     void showReadings();
+    const QString& captionText(int which) const;
     bool captionIs(int which) const;
     void setCaption(int which);
     // A disconnect the window did not ask for (a failed read or write, a
@@ -107,4 +108,7 @@ private:
     Link link_;
     bool ownChange_ = false;     // the window itself connects, disconnects or rescans
     bool keysKnown_ = false;     // this connection's encoder frame has told its keys
+    // CONN_B as last converted for the button.
+    mutable std::array<std::string, 2> captionFrom_;
+    mutable std::array<QString, 2> captionText_;
 };

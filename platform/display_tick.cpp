@@ -44,23 +44,51 @@ void DisplayTick::add(DisplayTimer* t)
 
 void DisplayTick::remove(DisplayTimer* t)
 {
-    std::erase(timers_, t);
+    const auto at = std::find(timers_.begin(), timers_.end(), t);
+    if (at == timers_.end())
+        return;
+    if (depth_ > 0) {
+        *at = nullptr;
+        holes_ = true;
+    } else {
+        timers_.erase(at);
+    }
+    stopWhenIdle();
+}
+
+void DisplayTick::stopWhenIdle()
+{
+    if (depth_ > 0)
+        return;
+    if (holes_) {
+        std::erase(timers_, nullptr);
+        holes_ = false;
+    }
     if (timers_.empty())
         timer_->stop();
 }
 
 void DisplayTick::tick()
 {
-    // A handler may start, stop or destroy any timer, its own included.
-    std::vector<QPointer<DisplayTimer>> due;
+    // Nothing is allocated here: this runs a hundred times a second all the
+    // time. A handler may start, stop or destroy any timer, its own included;
+    // one started during the tick counts from the next.
+    ++depth_;
     for (DisplayTimer* t : timers_)
-        if (--t->left_ <= 0) {
+        if (t && --t->left_ <= 0) {
             t->left_ = t->ticks_;
-            due.emplace_back(t);
+            t->due_ = true;
         }
-    for (const QPointer<DisplayTimer>& t : due)
-        if (t && t->active_)
-            emit t->timeout();
+    // By index: a handler may append to the list.
+    for (std::size_t i = 0; i < timers_.size(); ++i) {
+        DisplayTimer* t = timers_[i];
+        if (!t || !t->due_)
+            continue;
+        t->due_ = false;
+        emit t->timeout();
+    }
+    --depth_;
+    stopWhenIdle();
 }
 
 DisplayTimer::DisplayTimer(QObject* parent) : QObject(parent) {}
@@ -77,6 +105,7 @@ void DisplayTimer::start()
 {
     active_ = true;
     left_ = ticks_;
+    due_ = false;
     DisplayTick::instance().add(this);
 }
 
@@ -85,6 +114,7 @@ void DisplayTimer::stop()
     if (!active_)
         return;
     active_ = false;
+    due_ = false;
     if (DisplayTick* tick = current())
         tick->remove(this);
 }

@@ -37,6 +37,7 @@ private:
     int ticks_ = 1;
     int left_ = 1;
     bool active_ = false;
+    bool due_ = false;  // falls due in the tick under way
 };
 
 // The tick itself: runs while a timer is active. Lives with the application.
@@ -54,9 +55,15 @@ private:
     friend class DisplayTimer;
     void add(DisplayTimer* t);
     void remove(DisplayTimer* t);
+    // Outside a tick: the list closes its holes, and the tick stops with no timer left.
+    void stopWhenIdle();
 
     QTimer* timer_;
+    // A timer stopped during a tick leaves a null in its place until the
+    // tick ends, so the tick's walk over the list stays valid without a copy.
     std::vector<DisplayTimer*> timers_;
+    int depth_ = 0;  // ticks under way: a handler's modal box runs ticks of its own
+    bool holes_ = false;
 };
 
 }  // namespace platform

@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QPainter>
 
+#include <algorithm>
+
 using graph_plot::Curve;
 
 namespace {
@@ -60,6 +62,7 @@ TPaintBox::TPaintBox(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_Op
 const QImage& TPaintBox::canvas()
 {
     fitCanvas();
+    drawPending();
     return canvas_;
 }
 
@@ -81,23 +84,42 @@ void TPaintBox::fitCanvas()
 
 void TPaintBox::erase()
 {
+    pending_.clear();
     fitCanvas();
     canvas_.fill(palette().color(QPalette::Window));
     update();
 }
 
-void TPaintBox::lines(const std::vector<graph_plot::Segment>& segments, QColor (*colour)(graph_plot::Curve))
+void TPaintBox::lines(std::span<const graph_plot::Segment> segments, QColor (*colour)(graph_plot::Curve))
 {
-    fitCanvas();
-    if (canvas_.isNull() || segments.empty())
+    colour_ = colour;
+    // Hidden, a plot keeps at most a segment per curve for each column up to
+    // its next erase; room for that once, and no tick allocates.
+    const std::size_t most = 4 * (static_cast<std::size_t>(std::max(width(), 0)) + 2);
+    if (pending_.capacity() < most)
+        pending_.reserve(most);
+    pending_.insert(pending_.end(), segments.begin(), segments.end());
+    if (isVisible())
+        drawPending();
+}
+
+void TPaintBox::drawPending()
+{
+    if (pending_.empty())
         return;
+    fitCanvas();
+    if (canvas_.isNull()) {
+        pending_.clear();
+        return;
+    }
     QPainter p(&canvas_);
     QRect dirty;
-    for (const graph_plot::Segment& s : segments) {
-        p.setPen(QPen(colour(s.curve), 2));
+    for (const graph_plot::Segment& s : pending_) {
+        p.setPen(QPen(colour_(s.curve), 2));
         p.drawLine(s.x0, s.y0, s.x1, s.y1);
         dirty |= QRect(QPoint(s.x0, s.y0), QPoint(s.x1, s.y1)).normalized();
     }
+    pending_.clear();
     // Only the columns drawn are copied to the screen again, the pen's width around them.
     update(dirty.adjusted(-2, -2, 2, 2));
 }
@@ -105,6 +127,7 @@ void TPaintBox::lines(const std::vector<graph_plot::Segment>& segments, QColor (
 void TPaintBox::paintEvent(QPaintEvent*)
 {
     fitCanvas();
+    drawPending();
     QPainter p(this);
     p.drawImage(0, 0, canvas_);
 }
@@ -189,13 +212,21 @@ void TForm2::Timer1Timer()
     const graph_plot::Tick t = PLOT.tick(readPositions(), PaintBox1->width(), PaintBox1->height());
     if (t.erase)
         PaintBox1->erase();
-    const bool full = PLOT.SHOWSTATE == graph_plot::FULL;
+    showLegend(PLOT.SHOWSTATE);
+    PaintBox1->lines(t.segments, &TForm2::colour);
+}
+
+void TForm2::showLegend(graph_plot::TSHOWSTATE state)
+{
+    if (legendOf_ == state)
+        return;
+    legendOf_ = state;
+    const bool full = state == graph_plot::FULL;
     for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Shape1), static_cast<QWidget*>(Label3),
                        static_cast<QWidget*>(Shape3)})
         w->setVisible(full);
     Label2->setText(full ? "Ha" : "Hd");
     Label4->setText(full ? "Va" : "Vd");
-    PaintBox1->lines(t.segments, &TForm2::colour);
 }
 
 void TForm2::FormActivate() { PLOT.takeBaselines(readPositions()); }

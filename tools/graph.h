@@ -11,6 +11,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <span>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -29,15 +31,20 @@ public:
 
     const QImage& canvas();
     void erase();
-    // One plot's segments, drawn with one painter.
-    void lines(const std::vector<graph_plot::Segment>& segments, QColor (*colour)(graph_plot::Curve));
+    // One plot's segments. While the area is hidden they are kept and drawn
+    // once it is shown or its picture is asked for: the picture is the same.
+    void lines(std::span<const graph_plot::Segment> segments, QColor (*colour)(graph_plot::Curve));
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void fitCanvas();
+    // Draws what was kept, with one painter.
+    void drawPending();
     QImage canvas_;
+    std::vector<graph_plot::Segment> pending_;  // since the last erase, while hidden
+    QColor (*colour_)(graph_plot::Curve) = nullptr;
 };
 
 class TForm2 final : public QMainWindow {
@@ -79,6 +86,9 @@ protected:
 
 private:
     void setFactor(QAction* item, std::int32_t factor);
+    // The legend of the view in force; changed only when the view changes.
+    void showLegend(graph_plot::TSHOWSTATE state);
 
     QWidget* client_;
+    int legendOf_ = -1;  // the view the legend shows
 };

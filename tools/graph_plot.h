@@ -5,8 +5,10 @@
 // difference view, which plots the gap between the absolute and the
 // incremental curve of each axis about the middle line, magnified.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <span>
 
 namespace graph_plot {
 
@@ -26,9 +28,24 @@ struct Segment {
     bool operator==(const Segment&) const = default;
 };
 
+// At most one segment per curve: held in place, so a tick allocates nothing.
+class Segments {
+public:
+    void push_back(const Segment& s) { at_[size_++] = s; }
+    const Segment* begin() const { return at_.data(); }
+    const Segment* end() const { return at_.data() + size_; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    operator std::span<const Segment>() const { return {begin(), size_}; }
+
+private:
+    std::array<Segment, 4> at_{};
+    std::size_t size_ = 0;
+};
+
 struct Tick {
     bool erase = false;  // the plot is erased before the segments are drawn
-    std::vector<Segment> segments;
+    Segments segments;
 };
 
 // A curve without a point.

@@ -6,6 +6,7 @@
 #include "board/frames.h"
 #include "core/params.h"
 #include "core/system_init.h"
+#include "tests/support/allocations.h"
 #include "tests/support/bus_recorder.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/fake_hid.h"
@@ -145,6 +146,38 @@ TEST_F(DeviceWindow, TheTickRedrawsOnlyWhatChangedAndAHiddenWindowNotAtAll)
     QCoreApplication::processEvents();
     EXPECT_EQ(window->E_An1_R->text(), "  30");
     EXPECT_GT(counter.updates, 0);
+}
+
+// The tick runs a hundred times a second all the time, the window mostly hidden.
+TEST_F(DeviceWindow, AHiddenTickWhereNothingChangedAllocatesNothing)
+{
+    if (!testing_support::allocationsCounted())
+        GTEST_SKIP() << "a sanitizer owns the allocator";
+    SimBoard& board = newBoard();
+    auto plugged = addBoard(board, "/dev/hidraw0");
+    for (const char* state : {"the dummy device", "a board connected"}) {
+        SCOPED_TRACE(state);
+        if (std::string(state) == "the dummy device") {
+            fake.remove(plugged);
+            open();
+            ASSERT_TRUE(HAL::DUMMY_SELECT);
+        } else {
+            plugged = addBoard(board, "/dev/hidraw0");
+            open();
+            ASSERT_TRUE(window->HidDevice1->GETCONNECTED());
+        }
+        window->Timer1Timer();
+        window->hide();
+        QCoreApplication::processEvents();
+        long made = 0;
+        {
+            const testing_support::AllocationCount count;
+            for (int i = 0; i < 50; ++i)
+                window->Timer1Timer();
+            made = count.made();
+        }
+        EXPECT_EQ(made, 0);
+    }
 }
 
 TEST_F(DeviceWindow, OneBoardIsListedConnectedAndTheWindowHides)

@@ -1,7 +1,10 @@
 #include "platform/display_tick.h"
 
+#include "tests/support/allocations.h"
+
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -95,6 +98,82 @@ TEST(DisplayTick, AHandlerMayStopOrDestroyAnyTimerItsOwnIncluded)
     EXPECT_EQ(log.ticksOf('b'), (std::vector<int>{1}));
     EXPECT_EQ(log.ticksOf('c'), (std::vector<int>{1, 2}));
     EXPECT_FALSE(DisplayTick::instance().running());
+}
+
+// Whatever a handler does to the list of timers, every other timer fires on
+// each of its ticks, once, and a timer started meanwhile counts from the next.
+TEST(DisplayTick, ChangesToTheListDuringATickLeaveEveryOtherTimerOnItsTicks)
+{
+    struct Case {
+        const char* what;
+        // Run by the handler of b at tick 2, with the timers a b c d in list order.
+        std::function<void(std::vector<DisplayTimer*>& t, DisplayTimer*& fresh, Log& log, QObject& owner)> change;
+        std::vector<int> a, b, c, d, fresh;
+    };
+    const std::vector<int> all{1, 2, 3, 4};
+    const Case cases[] = {
+        {"stops the one before", [](auto& t, auto&, auto&, auto&) { t[0]->stop(); }, {1, 2}, all, all, all, {}},
+        {"stops the one after", [](auto& t, auto&, auto&, auto&) { t[2]->stop(); }, all, all, {1}, all, {}},
+        {"destroys the one after", [](auto& t, auto&, auto&, auto&) { delete t[2]; t[2] = nullptr; }, all, all, {1}, all, {}},
+        {"stops itself and the one before", [](auto& t, auto&, auto&, auto&) { t[1]->stop(); t[0]->stop(); },
+         {1, 2}, {1, 2}, all, all, {}},
+        {"starts a new one",
+         [](auto&, auto& fresh, auto& log, auto& owner) { fresh = log.timer(10, 'f', &owner); fresh->start(); },
+         all, all, all, all, {3, 4}},
+        {"stops and starts the one after", [](auto& t, auto&, auto&, auto&) { t[2]->stop(); t[2]->start(); },
+         all, all, {1, 3, 4}, all, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QObject owner;
+        Log log;
+        std::vector<DisplayTimer*> t;
+        for (char name : {'a', 'b', 'c', 'd'})
+            t.push_back(log.timer(10, name, &owner));
+        DisplayTimer* fresh = nullptr;
+        QObject::connect(t[1], &DisplayTimer::timeout, &owner, [&] {
+            if (log.tick == 2)
+                c.change(t, fresh, log, owner);
+        });
+        for (DisplayTimer* timer : t)
+            timer->start();
+        log.run(4);
+        EXPECT_EQ(log.ticksOf('a'), c.a);
+        EXPECT_EQ(log.ticksOf('b'), c.b);
+        EXPECT_EQ(log.ticksOf('c'), c.c);
+        EXPECT_EQ(log.ticksOf('d'), c.d);
+        EXPECT_EQ(log.ticksOf('f'), c.fresh);
+        for (DisplayTimer* timer : t)
+            if (timer)
+                timer->stop();
+        if (fresh)
+            fresh->stop();
+        EXPECT_FALSE(DisplayTick::instance().running());
+    }
+}
+
+// It runs a hundred times a second for as long as the program runs.
+TEST(DisplayTick, ATickAllocatesNothing)
+{
+    if (!testing_support::allocationsCounted())
+        GTEST_SKIP() << "a sanitizer owns the allocator";
+    QObject owner;
+    Log log;
+    log.fired.reserve(1000);
+    for (auto [ms, name] : {std::pair{10, 'a'}, std::pair{30, 'b'}, std::pair{100, 'c'}})
+        log.timer(ms, name, &owner)->start();
+    log.run(1);
+    long made = 0;
+    {
+        const testing_support::AllocationCount count;
+        log.run(100);
+        made = count.made();
+    }
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(log.ticksOf('a').size(), 101u);
+    EXPECT_EQ(log.ticksOf('c').size(), 10u);
+    for (DisplayTimer* t : owner.findChildren<DisplayTimer*>())
+        t->stop();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "forms/image_widget.h"
 #include "platform/form_activation.h"
 #include "ui/main_view.h"
+#include "tests/support/allocations.h"
 
 #include <QAction>
 #include <QApplication>
@@ -232,6 +233,36 @@ TEST_F(Graph, ClearErasesAndStartsAtTheLeftActivationTakesBaselines)
     graph->hide();
 }
 
+// The graph ticks ten times a second from the start, mostly hidden: such a
+// tick allocates nothing, and what it drew is there once the window shows.
+TEST_F(Graph, AHiddenTickAllocatesNothingAndShowingShowsWhatItDrew)
+{
+    positions = {kQuarter, kQuarter, kQuarter, kQuarter};
+    for (int i = 0; i < 3; ++i)
+        graph->Timer1Timer();
+    long made = 0;
+    {
+        const testing_support::AllocationCount count;
+        for (int i = 0; i < 100; ++i)
+            graph->Timer1Timer();
+        made = count.made();
+    }
+    if (testing_support::allocationsCounted()) {
+        EXPECT_EQ(made, 0);
+    }
+    ASSERT_FALSE(graph->isVisible());
+    graph->show();
+    QCoreApplication::processEvents();
+    const QImage shown = graph->PaintBox1->grab().toImage();
+    for (int x : {2, 50, 102}) {
+        bool blue = false;
+        for (int y = 0; y < shown.height(); ++y)
+            blue = blue || shown.pixelColor(x, y) == TForm2::colour(graph_plot::AbsVert);
+        EXPECT_TRUE(blue) << "column " << x;
+    }
+    graph->hide();
+}
+
 // "Graph + pad" on windows already open, the graph behind the main window:
 // both come to the front, the pad last, and the graph takes new baselines as
 // at any activation, whichever window was active last.
@@ -311,7 +342,7 @@ TEST_F(Graph, Screenshot)
     }
     QCoreApplication::processEvents();
     QDir().mkpath(shots);
-    EXPECT_TRUE(graph->grab().save(QString::fromLocal8Bit(shots) + "/graph.png"));
+    EXPECT_TRUE(graph->grab().save(QString::fromLocal8Bit(shots) + "/Form2.png"));
 }
 
 }  // namespace

@@ -176,7 +176,7 @@ TEST_F(Panel, Screenshot)
     toggle(1)->click();
     settle();
     QDir().mkpath(shots);
-    EXPECT_TRUE(panel->grab().save(QString::fromLocal8Bit(shots) + "/io_control.png"));
+    EXPECT_TRUE(panel->grab().save(QString::fromLocal8Bit(shots) + "/IO_Control.png"));
 }
 
 }  // namespace

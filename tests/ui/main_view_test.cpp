@@ -452,11 +452,11 @@ TEST_F(MainView, Screenshots)
     view->ONCHANGEDE(-456789);
     view->siderialTimer();
     settle();
-    EXPECT_TRUE(view->grab().save(QString::fromLocal8Bit(folder) + "/main_view.png"));
+    EXPECT_TRUE(view->grab().save(QString::fromLocal8Bit(folder) + "/Main_View.png"));
 
     form1.show();
     settle();
-    EXPECT_TRUE(form1.grab().save(QString::fromLocal8Bit(folder) + "/form1.png"));
+    EXPECT_TRUE(form1.grab().save(QString::fromLocal8Bit(folder) + "/Form1.png"));
     form1.hide();
 }
 
