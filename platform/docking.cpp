@@ -126,8 +126,8 @@ public:
     {
         if (!anchor_)
             return false;
-        return !onScreen(anchor_) || std::any_of(windows_.begin(), windows_.end(), [](const QPointer<QWidget>& w) {
-                   return w && w->isVisible() && !onScreen(w);
+        return !onScreen(anchor_) || std::any_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
+                   return w && w->isVisible() && !framedOnScreen(w);
                });
     }
 
@@ -164,12 +164,19 @@ protected:
 private:
     static bool onScreen(const QWidget* w) { return w->windowHandle() && w->windowHandle()->isExposed(); }
 
+    // On the screen with its frame, where the anchor shows that the window
+    // manager frames windows (it may tell of a frame later than of the mapping).
+    bool framedOnScreen(const QWidget* w) const
+    {
+        return onScreen(w) && (frameMargins(anchor_).isNull() || !frameMargins(w).isNull());
+    }
+
     // Nothing is left to wait for: the anchor settled and every window shown
     // with the frame it was placed by.
     bool settled() const
     {
-        return onScreen(anchor_) && std::all_of(windows_.begin(), windows_.end(), [](const QPointer<QWidget>& w) {
-                   return !w || (w->isVisible() && onScreen(w));
+        return onScreen(anchor_) && std::all_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
+                   return !w || (w->isVisible() && framedOnScreen(w));
                });
     }
 

@@ -490,8 +490,8 @@ void TMain_View::Calibrate4Click()
         return;
     wizard_->setStep(CONTROL::STATE.load());
     SIGNAL(bus::Control, WM_STOP_MESSAGE, 0);
-    platform::placeOnScreen(wizard, {x() + frameGeometry().width() / 2 - platform::frameSize(wizard, this).width() / 2, y()},
-                            this);
+    const int wizardWidth = platform::frameSize(wizard, this).width();
+    platform::placeOnScreen(wizard, {x() + frameGeometry().width() / 2 - wizardWidth / 2, y()}, this);
     FILLCONFIG();
 
     const setup_flow::GearPlan plan = setup_flow::planGear();
