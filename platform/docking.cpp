@@ -59,8 +59,10 @@ void putFrameAt(QWidget* window, QPoint at, const QMargins& margins)
         window->move(at);
 }
 
-// Puts a window shown again where its frame was when it was hidden, before
-// the toolkit places it anew or the window manager by its stale frame.
+// Puts a window shown again where its frame last stood on the screen, before
+// the toolkit places it anew or the window manager by its stale frame. The
+// place is taken while the window is shown: once it is hidden, the window
+// manager may already have taken its frame away.
 class KeptPlace final : public QObject {
 public:
     explicit KeptPlace(QWidget* window) : QObject(window) { window->installEventFilter(this); }
@@ -71,12 +73,24 @@ protected:
         auto* window = static_cast<QWidget*>(parent());
         if (watched != window)
             return false;
-        if (event->type() == QEvent::Hide && !frameMargins(window).isNull()) {
-            frame_ = window->frameGeometry().topLeft();
-            margins_ = frameMargins(window);
-            kept_ = true;
-        } else if (event->type() == QEvent::Show && kept_) {
-            putFrameAt(window, frame_, margins_);
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+            if (window->isVisible() && window->windowHandle() && window->windowHandle()->isExposed()) {
+                if (const QMargins m = frameMargins(window); !m.isNull()) {
+                    frame_ = window->frameGeometry().topLeft();
+                    margins_ = m;
+                    kept_ = true;
+                }
+            }
+            break;
+        case QEvent::Show:
+            if (kept_)
+                putFrameAt(window, frame_, margins_);
+            break;
+        default:
+            break;
         }
         return false;
     }
@@ -152,7 +166,7 @@ protected:
             // in no event of its own; the first one after it finds it.
             if (framesChanged())
                 dock();
-            else if (settled())
+            else if (settled() || idle())
                 deleteLater();
             break;
         default:
@@ -188,7 +202,24 @@ private:
         return frames;
     }
 
-    bool framesChanged() const { return currentFrames() != usedFrames_; }
+    bool framesChanged() const
+    {
+        if (frameMargins(anchor_) != usedFrames_.front())
+            return true;
+        for (std::size_t i = 0; i < windows_.size(); ++i)
+            if (windows_[i] && frameMargins(windows_[i]) != usedFrames_[i + 1])
+                return true;
+        return false;
+    }
+
+    // Placed against the anchor's final place, none of the windows shown:
+    // nothing is left to follow, and a window shown later is docked anew.
+    bool idle() const
+    {
+        return onScreen(anchor_) && std::none_of(windows_.begin(), windows_.end(), [](const QPointer<QWidget>& w) {
+                   return w && w->isVisible();
+               });
+    }
 
     void dock()
     {

@@ -202,7 +202,7 @@ for size in 1366x768 1024x768; do
                 fail "the device window left its place left of the main window on $size ($place): $*"
         fi
         # shellcheck disable=SC2046
-        set -- $(rect_of setup/Main_View frame) $(rect_of setup/Setup frame) $(rect_of setup/F_Manual frame)
+        set -- $(rect_of Main_View frame) $(rect_of setup/Setup frame) $(rect_of setup/F_Manual frame)
         { [ "$9" = $(($5 + $7 + 10)) ] && [ "${10}" = "$6" ]; } ||
             fail "the pad is not 10 px right of the set-up window on $size ($place): $*"
         row=$(($7 + 10 + ${11}))
@@ -213,7 +213,7 @@ for size in 1366x768 1024x768; do
                 fail "the set-up window and the pad lie on the main window, though they fit beside it ($size, $place): $*"
         fi
         # shellcheck disable=SC2046
-        set -- $(rect_of setup/Main_View frame) $(rect_of setup/Form1 frame)
+        set -- $(rect_of Main_View frame) $(rect_of setup/Form1 frame)
         { [ $((2 * $5 + $7 - 2 * $1 - $3)) -ge -3 ] && [ $((2 * $5 + $7 - 2 * $1 - $3)) -le 3 ] &&
             [ $((2 * $6 + $8 - 2 * $2 - $4)) -ge -3 ] && [ $((2 * $6 + $8 - 2 * $2 - $4)) -le 3 ]; } ||
             fail "the encoder pulses dialog is not centred on the main window on $size ($place): $*"
