@@ -1,10 +1,14 @@
 #include "platform/docking.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
+#include <functional>
 
 namespace platform {
 namespace {
@@ -18,11 +22,246 @@ int fitAxis(int start, int length, int low, int high)
     return std::max(start, low);
 }
 
+bool fitsAcross(int left, int width, const QRect& area)
+{
+    return left >= area.x() && left + width <= area.x() + area.width();
+}
+
 QMargins frameMargins(const QWidget* w)
 {
     const QRect f = w->frameGeometry();
     const QRect g = w->geometry();
     return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
+const QRect* areaOf(const QWidget* anchor, QRect& area)
+{
+    QScreen* screen = QGuiApplication::screenAt(anchor->frameGeometry().center());
+    if (!screen)
+        screen = anchor->screen();
+    if (!screen)
+        return nullptr;
+    area = screen->availableGeometry();
+    return &area;
+}
+
+// Puts the frame of `window`, whose margins are `margins`, at `at`.
+void putFrameAt(QWidget* window, QPoint at, const QMargins& margins)
+{
+    // A window that has had a frame is placed by its client area: one just
+    // shown may not have its frame yet, and one shown again may have a stale
+    // one, and a move by the frame would then put the client area where the
+    // frame belongs. One never shown is placed by its frame, which the window
+    // manager then puts there.
+    if (window->isVisible() || !frameMargins(window).isNull())
+        window->setGeometry(QRect(at + QPoint(margins.left(), margins.top()), window->size()));
+    else
+        window->move(at);
+}
+
+// Puts a window shown again where its frame last stood on the screen, before
+// the toolkit places it anew or the window manager by its stale frame. The
+// place is taken while the window is shown: once it is hidden, the window
+// manager may already have taken its frame away.
+class KeptPlace final : public QObject {
+public:
+    explicit KeptPlace(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = static_cast<QWidget*>(parent());
+        if (watched != window)
+            return false;
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+            if (window->isVisible() && window->windowHandle() && window->windowHandle()->isExposed()) {
+                if (const QMargins m = frameMargins(window); !m.isNull()) {
+                    frame_ = window->frameGeometry().topLeft();
+                    margins_ = m;
+                    kept_ = true;
+                }
+            }
+            break;
+        case QEvent::Show:
+            if (kept_)
+                putFrameAt(window, frame_, margins_);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QPoint frame_;
+    QMargins margins_;
+    bool kept_ = false;
+};
+
+// The frame a window is placed by: its own once it has one, else the
+// anchor's.
+QMargins marginsFor(const QWidget* window, const QMargins& anchorMargins)
+{
+    const QMargins own = frameMargins(window);
+    return own.isNull() ? anchorMargins : own;
+}
+
+// Where a row of frame size `row` goes against the frame `anchor` on `area`.
+using Placement = std::function<QPoint(const QRect& anchor, const QSize& row, const QRect& area)>;
+
+// One docked row, living as long as its first window, until the window
+// manager has settled what it was placed against.
+class Dock final : public QObject {
+public:
+    Dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& windows, int spacing)
+        : QObject(windows.front()), anchor_(anchor), place_(std::move(place)), spacing_(spacing)
+    {
+        const_cast<QWidget*>(anchor)->installEventFilter(this);
+        for (QWidget* w : windows) {
+            windows_.emplace_back(w);
+            w->installEventFilter(this);
+        }
+        dock();
+    }
+
+    ~Dock() override
+    {
+        if (anchor_)
+            const_cast<QWidget*>(anchor_.data())->removeEventFilter(this);
+        for (const QPointer<QWidget>& w : windows_)
+            if (w)
+                w->removeEventFilter(this);
+    }
+
+    bool pending() const
+    {
+        if (!anchor_)
+            return false;
+        return !onScreen(anchor_) || std::any_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
+                   return w && w->isVisible() && !framedOnScreen(w);
+               });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!anchor_)
+            return false;
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+            // Until the window manager has mapped the anchor, its moves are
+            // its placing; afterwards they are the operator's.
+            if (watched == anchor_ && !onScreen(anchor_)) {
+                dock();
+                break;
+            }
+            [[fallthrough]];
+        case QEvent::Show:
+        case QEvent::Paint:
+            // A frame the window manager has just put around a window shows
+            // in no event of its own; the first one after it finds it.
+            if (framesChanged())
+                dock();
+            else if (settled() || idle())
+                deleteLater();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    static bool onScreen(const QWidget* w) { return w->windowHandle() && w->windowHandle()->isExposed(); }
+
+    // On the screen with its frame, where the anchor shows that the window
+    // manager frames windows (it may tell of a frame later than of the mapping).
+    bool framedOnScreen(const QWidget* w) const
+    {
+        return onScreen(w) && (frameMargins(anchor_).isNull() || !frameMargins(w).isNull());
+    }
+
+    // Nothing is left to wait for: the anchor settled and every window shown
+    // with the frame it was placed by.
+    bool settled() const
+    {
+        return onScreen(anchor_) && std::all_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
+                   return !w || (w->isVisible() && framedOnScreen(w));
+               });
+    }
+
+    std::vector<QMargins> currentFrames() const
+    {
+        std::vector<QMargins> frames{frameMargins(anchor_)};
+        for (const QPointer<QWidget>& w : windows_)
+            frames.push_back(w ? frameMargins(w) : QMargins());
+        return frames;
+    }
+
+    bool framesChanged() const
+    {
+        if (frameMargins(anchor_) != usedFrames_.front())
+            return true;
+        for (std::size_t i = 0; i < windows_.size(); ++i)
+            if (windows_[i] && frameMargins(windows_[i]) != usedFrames_[i + 1])
+                return true;
+        return false;
+    }
+
+    // Placed against the anchor's final place, none of the windows shown:
+    // nothing is left to follow, and a window shown later is docked anew.
+    bool idle() const
+    {
+        return onScreen(anchor_) && std::none_of(windows_.begin(), windows_.end(), [](const QPointer<QWidget>& w) {
+                   return w && w->isVisible();
+               });
+    }
+
+    void dock()
+    {
+        usedFrames_ = currentFrames();
+        const QMargins anchorMargins = usedFrames_.front();
+        std::vector<QMargins> margins;
+        QSize row(0, 0);
+        for (const QPointer<QWidget>& w : windows_) {
+            margins.push_back(w ? marginsFor(w, anchorMargins) : QMargins());
+            if (!w)
+                continue;
+            const QSize frame = w->size().grownBy(margins.back());
+            row.rwidth() += (row.width() > 0 ? spacing_ : 0) + frame.width();
+            row.rheight() = std::max(row.height(), frame.height());
+        }
+        QRect area;
+        const QRect anchor = anchor_->frameGeometry();
+        QPoint at = place_(anchor, row, areaOf(anchor_, area) ? area : QRect());
+        for (std::size_t i = 0; i < windows_.size(); ++i) {
+            QWidget* w = windows_[i];
+            if (!w)
+                continue;
+            putFrameAt(w, at, margins[i]);
+            at.rx() += w->size().grownBy(margins[i]).width() + spacing_;
+        }
+    }
+
+    QPointer<const QWidget> anchor_;
+    std::vector<QPointer<QWidget>> windows_;
+    Placement place_;
+    int spacing_;
+    std::vector<QMargins> usedFrames_;
+};
+
+Dock* dockOf(const QWidget* window)
+{
+    if (!window)
+        return nullptr;
+    for (QObject* child : window->children())
+        if (auto* dock = dynamic_cast<Dock*>(child))
+            return dock;
+    return nullptr;
 }
 
 }  // namespace
@@ -33,26 +272,68 @@ QPoint fitOnScreen(const QRect& frame, const QRect& area)
             fitAxis(frame.y(), frame.height(), area.y(), area.y() + area.height())};
 }
 
-void dockBeside(QWidget* window, QPoint wanted, const QWidget* anchor)
+QPoint placeBeside(const QRect& anchor, const QSize& group, int gap, const QRect& area)
 {
-    QScreen* screen = QGuiApplication::screenAt(anchor->frameGeometry().center());
-    if (!screen)
-        screen = anchor->screen();
-    if (!screen) {
-        window->move(wanted);
+    const int right = anchor.x() + anchor.width() + gap;
+    const int left = anchor.x() - gap - group.width();
+    const int x = fitsAcross(right, group.width(), area) ? right
+                  : fitsAcross(left, group.width(), area) ? left
+                                                           : right;
+    return fitOnScreen(QRect(QPoint(x, anchor.y()), group), area);
+}
+
+QSize frameSize(const QWidget* window, const QWidget* anchor)
+{
+    return window->size().grownBy(marginsFor(window, frameMargins(anchor)));
+}
+
+void placeOnScreen(QWidget* window, QPoint wanted, const QWidget* anchor)
+{
+    const QMargins margins = marginsFor(window, frameMargins(anchor));
+    QRect area;
+    const QPoint at = areaOf(anchor, area) ? fitOnScreen(QRect(wanted, window->size().grownBy(margins)), area) : wanted;
+    putFrameAt(window, at, margins);
+}
+
+namespace {
+
+void dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& windows, int spacing)
+{
+    std::vector<QWidget*> row;
+    std::copy_if(windows.begin(), windows.end(), std::back_inserter(row), [](QWidget* w) { return w != nullptr; });
+    if (row.empty() || !anchor)
         return;
-    }
-    const QMargins own = frameMargins(window);
-    const QMargins margins = own.isNull() ? frameMargins(anchor) : own;
-    const QSize frame = window->size().grownBy(margins);
-    const QPoint at = fitOnScreen(QRect(wanted, frame), screen->availableGeometry());
-    // A window on the screen is placed by its client area: one just shown
-    // may not have its frame yet, and a move by the frame would then put the
-    // client area where the frame belongs.
-    if (window->isVisible())
-        window->setGeometry(QRect(at + QPoint(margins.left(), margins.top()), window->size()));
-    else
-        window->move(at);
+    delete dockOf(row.front());
+    new Dock(anchor, std::move(place), row, spacing);
+}
+
+}  // namespace
+
+void dockBeside(const QWidget* anchor, int gap, const std::vector<QWidget*>& windows, int spacing)
+{
+    dock(anchor,
+         [gap](const QRect& a, const QSize& row, const QRect& area) {
+             return area.isNull() ? QPoint(a.x() + a.width() + gap, a.y()) : placeBeside(a, row, gap, area);
+         },
+         windows, spacing);
+}
+
+void centreOn(QWidget* window, const QWidget* anchor)
+{
+    dock(anchor,
+         [](const QRect& a, const QSize& frame, const QRect& area) {
+             const QPoint at(a.x() + a.width() / 2 - frame.width() / 2, a.y() + a.height() / 2 - frame.height() / 2);
+             return area.isNull() ? at : fitOnScreen(QRect(at, frame), area);
+         },
+         {window}, 0);
+}
+
+void reopenInPlace(QWidget* window) { new KeptPlace(window); }
+
+bool dockPending(const QWidget* window)
+{
+    const Dock* dock = dockOf(window);
+    return dock && dock->pending();
 }
 
 }  // namespace platform

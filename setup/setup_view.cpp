@@ -124,7 +124,7 @@ void TSetup::FormActivate()
     texts_.gear = LANGUAGE::GETCAPTION("Setup", "message1", run_->look().messageText);
     run_->activate(texts_);
     if (pad_ && !pad_->isVisible()) {
-        platform::dockBeside(pad_, {x() + frameGeometry().width() + 10, y()}, this);
+        platform::dockBeside(this, setup::kPadGap, {pad_});
         pad_->show();
     }
     setFocus();

@@ -12,6 +12,9 @@ class QWidget;
 
 namespace setup {
 
+// Between the wizard's frame and the pad's, which opens right beside it.
+inline constexpr int kPadGap = 10;
+
 class SetupWizardLink {
 public:
     // How a run ended, as the wizard's OK and Cancel buttons record it.

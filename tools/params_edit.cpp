@@ -4,6 +4,7 @@
 #include "core/text.h"
 #include "forms/translate.h"
 #include "forms/widgets.h"
+#include "platform/docking.h"
 #include "platform/form_activation.h"
 #include "tools/param_rows.h"
 
@@ -35,6 +36,8 @@ QPushButton* button(QWidget* parent, const char* name, QRect where)
 
 Tparam_view::Tparam_view(QWidget* parent) : QDialog(parent)
 {
+    // Opened again, it opens where the operator last saw it.
+    platform::reopenInPlace(this);
     setObjectName("param_view");
     setWindowTitle("param_view");
 

@@ -6,6 +6,7 @@
 #include "core/system_init.h"
 #include "forms/translate.h"
 #include "forms/widgets.h"
+#include "platform/docking.h"
 #include "platform/form_activation.h"
 #include "tools/language_files.h"
 
@@ -19,6 +20,8 @@ namespace {
 
 TF_Language::TF_Language(QWidget* parent) : QDialog(parent)
 {
+    // Opened again, it opens where the operator last saw it.
+    platform::reopenInPlace(this);
     setObjectName("F_Language");
     setWindowTitle("Language");
     setFixedSize(260, 116);

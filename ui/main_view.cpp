@@ -518,17 +518,14 @@ void TMain_View::Calibrate4Click()
     endRunningSetUp();
     wizard_->setStep(CONTROL::STATE.load());
     SIGNAL(bus::Control, WM_STOP_MESSAGE, 0);
-    platform::dockBeside(wizard, {x() + frameGeometry().width() / 2 - wizard->frameGeometry().width() / 2, y()}, this);
+    const int wizardWidth = platform::frameSize(wizard, this).width();
+    platform::placeOnScreen(wizard, {x() + frameGeometry().width() / 2 - wizardWidth / 2, y()}, this);
     FILLCONFIG();
 
     const setup_flow::GearPlan plan = setup_flow::planGear();
     if (plan.askPulses) {
         if (encoderDialog_) {
-            const QRect me = frameGeometry();
-            const QRect d = encoderDialog_->frameGeometry();
-            platform::dockBeside(encoderDialog_,
-                                 {me.left() + me.width() / 2 - d.width() / 2, me.top() + me.height() / 2 - d.height() / 2},
-                                 this);
+            platform::centreOn(encoderDialog_, this);
             askingPulses_ = true;
             encoderDialog_->exec();  // OK or the title bar: both go on alike
             askingPulses_ = false;
@@ -542,7 +539,10 @@ void TMain_View::Calibrate4Click()
         B_Align->setEnabled(true);
     }
     if (step < setup::SetupWizardLink::StepFinished) {
-        placeBesideMe(wizard, 0);
+        // The pad opens beside the wizard at its activation: the two are
+        // docked as one row, so neither covers the other.
+        QWidget* pad = manualPad_ && !manualPad_->isVisible() ? manualPad_ : nullptr;
+        platform::dockBeside(this, 0, {wizard, pad}, setup::kPadGap);
         wizard->show();
         wizard->repaint();
         wizard->raise();
@@ -670,7 +670,7 @@ void TMain_View::showHoverHelp(const std::string& help)
 
 void TMain_View::placeBesideMe(QWidget* window, int gap)
 {
-    platform::dockBeside(window, {x() + frameGeometry().width() + gap, y()}, this);
+    platform::dockBeside(this, gap, {window});
 }
 
 void TMain_View::setStatus(const std::string& text)

@@ -101,7 +101,7 @@ int run()
         mainView->activateWindow();
         if (const QString folder = screenshots::folder(); !folder.isEmpty())
             shots::runInto(folder, {*mainView, *devInt, *manual, *fList, *fPreselect, *fPreselAdd, *paramView,
-                                    *language, *about, *form2});
+                                    *language, *about, *form2, *setup, *form1});
         result = QApplication::exec();
     }
     platform::disarmExitGuard();

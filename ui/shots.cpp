@@ -3,6 +3,8 @@
 #include "board/dev_int.h"
 #include "forms/screenshots.h"
 #include "platform/docking.h"
+#include "setup/encoder_setup.h"
+#include "setup/setup_view.h"
 #include "sky/row_list.h"
 #include "sky/list.h"
 #include "sky/presel_add.h"
@@ -15,10 +17,14 @@
 #include "ui/manual.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
+
+#include <algorithm>
 
 #include <functional>
 
@@ -27,18 +33,55 @@ namespace {
 
 // Long enough for a window to be shown, activated and painted.
 constexpr int kShownMs = 400;
+// How long a window may take to reach the screen under a busy window manager.
+constexpr int kOnScreenMs = 10000;
+
+// Whether `window` is on the screen with its frame (where the main window
+// shows that the window manager frames windows), and placed where its
+// docking means it to be.
+bool settled(const QWidget* window, const QWidget* main)
+{
+    const auto framed = [](const QWidget* w) { return w->frameGeometry() != w->geometry(); };
+    return window->windowHandle() && window->windowHandle()->isExposed() && (!framed(main) || framed(window)) &&
+           !platform::dockPending(window);
+}
+
+// Runs the event loop until each of `windows` has settled (or stayed off the
+// screen too long), then runs `then`.
+void whenSettled(const QWidget* main, const std::vector<QWidget*>& windows, const std::function<void()>& then)
+{
+    QElapsedTimer shown;
+    shown.start();
+    QEventLoop wait;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (shown.elapsed() < kShownMs)
+            return;
+        const auto onScreen = [main](const QWidget* w) { return settled(w, main); };
+        if (shown.elapsed() < kOnScreenMs && !std::all_of(windows.begin(), windows.end(), onScreen))
+            return;
+        poll.stop();
+        then();
+        wait.quit();
+    });
+    poll.start();
+    wait.exec();
+}
 
 // `open` returns at once for a window that is not modal, and only after
 // `close` for one that is.
-void saveOpened(const QString& folder, QWidget* window, const std::function<void()>& open,
+void saveOpened(const QString& folder, const QWidget* main, QWidget* window, const std::function<void()>& open,
                 const std::function<void()>& close)
 {
     bool saved = false;
     QEventLoop wait;
-    QTimer::singleShot(kShownMs, window, [&] {
-        screenshots::save(folder, {window});
-        saved = true;
-        close();
+    QTimer::singleShot(0, window, [&] {
+        whenSettled(main, {window}, [&] {
+            screenshots::save(folder, {window});
+            saved = true;
+            close();
+        });
         wait.quit();
     });
     open();
@@ -66,15 +109,30 @@ void saveAll(const QString& folder, const Windows& w)
     w.main.Hardware1Click();
     // The pad is placed below the main window before it opens, so a window
     // manager maps it there rather than where its own rule would put it.
-    platform::dockBeside(&w.pad, {w.main.x(), w.main.y() + w.main.frameGeometry().height() + 40}, &w.main);
+    platform::placeOnScreen(&w.pad, {w.main.x(), w.main.y() + w.main.frameGeometry().height() + 40}, &w.main);
     // It opens as the operator opens it, by the main window's button.
     w.main.Button1->click();
     fillLists(w.preselect, w.entry);
+    whenSettled(&w.main, {&w.main, &w.device, &w.pad}, [] {});
     screenshots::save(folder, {&w.main, &w.pad, &w.device, &w.list, &w.preselect, &w.entry});
-    saveOpened(folder, &w.editor, [&] { w.main.Parameters1->trigger(); }, [&] { w.editor.Cancel_Button->click(); });
-    saveOpened(folder, &w.chooser, [&] { w.main.Language1->trigger(); }, [&] { w.chooser.B_Cancel->click(); });
-    saveOpened(folder, &w.about, [&] { w.main.About1->trigger(); }, [&] { w.about.close(); });
-    saveOpened(folder, &w.graph, [&] { w.main.Button1->click(); }, [&] { w.graph.hide(); });
+    // The editor and the language chooser are opened twice: the second
+    // opening is saved apart, to be compared with the first.
+    for (const QString& into : {folder, folder + QStringLiteral("/again")}) {
+        saveOpened(
+            into, &w.main, &w.editor, [&] { w.main.Parameters1->trigger(); }, [&] { w.editor.Cancel_Button->click(); });
+        saveOpened(
+            into, &w.main, &w.chooser, [&] { w.main.Language1->trigger(); }, [&] { w.chooser.B_Cancel->click(); });
+    }
+    saveOpened(folder, &w.main, &w.about, [&] { w.main.About1->trigger(); }, [&] { w.about.close(); });
+    saveOpened(folder, &w.main, &w.graph, [&] { w.main.Button1->click(); }, [&] { w.graph.hide(); });
+    // The set-up as Gear opens it on a board without its direction set-up:
+    // the encoder pulses dialog, then the wizard with the pad beside it.
+    w.pad.hide();
+    const QString setup = folder + QStringLiteral("/setup");
+    saveOpened(setup, &w.main, &w.encoder, [&] { w.main.Calibrate4Click(); }, [&] { w.encoder.B_Start->click(); });
+    whenSettled(&w.main, {&w.wizard, &w.pad}, [] {});
+    screenshots::save(setup, {&w.wizard, &w.pad});
+    w.wizard.B_Cancel->click();
 }
 
 }  // namespace

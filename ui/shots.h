@@ -12,7 +12,9 @@ class TF_Manual;
 class TF_list;
 class TF_presel_add;
 class TF_preselect;
+class TForm1;
 class TForm2;
+class TSetup;
 class TMain_View;
 class Tdev_int;
 class Tparam_view;
@@ -30,6 +32,8 @@ struct Windows {
     TF_Language& chooser;
     TF_About& about;
     TForm2& graph;
+    TSetup& wizard;
+    TForm1& encoder;
 };
 
 // Starts the run into `folder`, once the first activation and the connect

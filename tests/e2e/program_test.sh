@@ -219,7 +219,12 @@ on_screen() {
 
 # 5. The screenshot run, the main window at the left edge, in the middle and
 # at the right edge: the device window docked beside it and the pad below it
-# lie wholly on the screen; where the place beside it fits, it is kept.
+# lie wholly on the screen, the device window 20 px right of the main window
+# where that fits, else 20 px left of it. The set-up, opened as Gear opens
+# it: the encoder pulses dialog centred on the main window, then the set-up
+# window and the pad side by side, neither on the other nor on the main
+# window where they fit beside it, both wholly on the screen. The parameter
+# editor and the language chooser open again where they were.
 for size in 1366x768 1024x768; do
     start_display "$size"
     for place in left center right; do
@@ -227,13 +232,39 @@ for size in 1366x768 1024x768; do
         rm -rf "$work/small"
         env ORLA_SCREENSHOTS="$work/small" timeout 30 "$program" > "$work/small.log" 2>&1 ||
             fail "the screenshot run on $size ($place) exited with $?"
-        for w in Main_View dev_int F_Manual; do on_screen $w; done
+        for w in Main_View dev_int F_Manual setup/Form1 setup/Setup setup/F_Manual; do on_screen $w; done
         # shellcheck disable=SC2046
         set -- $(rect_of Main_View frame) $(rect_of dev_int frame) $(rect_of Main_View screen)
         if [ $(($1 + $3 + 20 + $7)) -le $((${9} + ${11})) ]; then
             { [ "$5" = $(($1 + $3 + 20)) ] && [ "$6" = "$2" ]; } ||
-                fail "the device window left its place beside the main window on $size ($place): $*"
+                fail "the device window left its place right of the main window on $size ($place): $*"
+        elif [ $(($1 - 20 - $7)) -ge "$9" ]; then
+            { [ $(($5 + $7 + 20)) = "$1" ] && [ "$6" = "$2" ]; } ||
+                fail "the device window left its place left of the main window on $size ($place): $*"
         fi
+        # shellcheck disable=SC2046
+        set -- $(rect_of Main_View frame) $(rect_of setup/Setup frame) $(rect_of setup/F_Manual frame)
+        { [ "$9" = $(($5 + $7 + 10)) ] && [ "${10}" = "$6" ]; } ||
+            fail "the pad is not 10 px right of the set-up window on $size ($place): $*"
+        row=$(($7 + 10 + ${11}))
+        # shellcheck disable=SC2046
+        set -- "$@" $(rect_of Main_View screen)
+        if [ $(($1 + $3 + row)) -le $((${13} + ${15})) ] || [ $(($1 - row)) -ge "${13}" ]; then
+            { [ $(($5 + row)) -le "$1" ] || [ "$5" -ge $(($1 + $3)) ]; } ||
+                fail "the set-up window and the pad lie on the main window, though they fit beside it ($size, $place): $*"
+        fi
+        # shellcheck disable=SC2046
+        set -- $(rect_of Main_View frame) $(rect_of setup/Form1 frame)
+        { [ $((2 * $5 + $7 - 2 * $1 - $3)) -ge -3 ] && [ $((2 * $5 + $7 - 2 * $1 - $3)) -le 3 ] &&
+            [ $((2 * $6 + $8 - 2 * $2 - $4)) -ge -3 ] && [ $((2 * $6 + $8 - 2 * $2 - $4)) -le 3 ]; } ||
+            fail "the encoder pulses dialog is not centred on the main window on $size ($place): $*"
+        # Compared where the toolkit knew both frames (it may miss a window
+        # manager's frame at a first showing, and save the client area).
+        for w in param_view F_Language; do
+            [ "$(rect_of $w frame | cut -d' ' -f3-4)" = "$(rect_of again/$w frame | cut -d' ' -f3-4)" ] || continue
+            [ "$(rect_of $w frame | cut -d' ' -f1-2)" = "$(rect_of again/$w frame | cut -d' ' -f1-2)" ] ||
+                fail "$w opened again at $(rect_of again/$w frame), not where it was: $(rect_of $w frame) ($size, $place)"
+        done
         stop_openbox
     done
     stop_display

@@ -470,7 +470,9 @@ TEST_F(WholeSetUp, AlignOnABoardSetUpBeforeKeepsItsSetUpWithAbsoluteEncoders)
 
 // The set-up on a laptop's screen and on a small one, the main window at
 // either edge or in the middle: the set-up window and the pad it docks lie
-// wholly on that screen, each beside the other where that fits.
+// wholly on that screen side by side, the pad 10 px right of the set-up
+// window; the two stand right of the main window where they fit, else left
+// of it, else as far right as the screen lets them.
 TEST_F(WholeSetUp, OnASmallScreenTheSetUpWindowAndThePadStayOnIt)
 {
     board.setupDone = true;
@@ -489,16 +491,16 @@ TEST_F(WholeSetUp, OnASmallScreenTheSetUpWindowAndThePadStayOnIt)
         for (QWidget* w : {static_cast<QWidget*>(setup.get()), static_cast<QWidget*>(pad.get())})
             EXPECT_TRUE(area.contains(w->frameGeometry())) << w->objectName().toStdString() << " at "
                                                            << w->frameGeometry().x();
-        const QPoint beside(at.x() + view->frameGeometry().width(), at.y());
-        if (area.contains(QRect(beside, setup->frameGeometry().size()))) {
-            EXPECT_EQ(setup->pos(), beside);
-        }
-        const QPoint padBeside(setup->x() + setup->frameGeometry().width() + 10, setup->y());
-        if (area.contains(QRect(padBeside, pad->frameGeometry().size()))) {
-            EXPECT_EQ(pad->pos(), padBeside);
-        } else {
-            EXPECT_EQ(pad->frameGeometry().right(), area.right());
-        }
+        const QRect m = view->frameGeometry(), s = setup->frameGeometry(), p = pad->frameGeometry();
+        EXPECT_FALSE(s.intersects(p)) << "the pad lies on the set-up window";
+        EXPECT_EQ(p.topLeft(), QPoint(s.right() + 1 + 10, s.top()));
+        const int rowWidth = s.width() + 10 + p.width();
+        if (m.right() + 1 + rowWidth <= area.right() + 1)
+            EXPECT_EQ(s.topLeft(), QPoint(m.right() + 1, m.top())) << "right of the main window";
+        else if (m.left() - rowWidth >= area.left())
+            EXPECT_EQ(p.right() + 1, m.left()) << "left of the main window";
+        else
+            EXPECT_EQ(p.right(), area.right()) << "moved no further than onto the screen";
         setup->B_Cancel->click();
         periods(2);
         ASSERT_FALSE(setup->isVisible());
