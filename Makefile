@@ -40,12 +40,13 @@ test-sanitize: deps
 # the set-up flow with a simulated board, the main window with a configured
 # board, the graph with slewing axes and the output panel, the main window and
 # the graph in place of the program's. The texts the program saves beside its
-# pictures serve the end-to-end test and are not kept here.
+# pictures, and its second looks at the set-up and the reopened windows
+# (again/, setup/), serve the end-to-end test and are not kept here.
 screenshots: build
 	rm -rf $(BUILD)/screenshots
 	xvfb-run -a -s "-screen 0 1280x1024x24" env ORLA_SCREENSHOTS=$(CURDIR)/$(BUILD)/screenshots \
 		$(BUILD)/bin/orla_setup
-	rm -f $(BUILD)/screenshots/*.txt
+	rm -rf $(BUILD)/screenshots/*.txt $(BUILD)/screenshots/again $(BUILD)/screenshots/setup
 	ORLA_SCREENSHOTS=$(CURDIR)/$(BUILD)/screenshots ctest --test-dir $(BUILD) --output-on-failure \
 		-R '^(ui_main_view_tests|setup_tests|tools_tests)$$'
 

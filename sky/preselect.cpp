@@ -41,8 +41,11 @@ GotoRequest GOTO_REQUEST(const ObjectTexts& entry)
     const bool planet =
         std::find_if(kComputed.begin(), kComputed.end(), [&](const char* n) { return upper == n; }) != kComputed.end();
     if (planet) {
-        if (!PLANETS::CALC_PLANET(g.name, PLANETS::DAY_NUMBER_NOW(), g.ra, g.dec))
+        if (!PLANETS::CALC_PLANET(g.name, PLANETS::DAY_NUMBER_NOW(), g.ra, g.dec)) {
+            // The box before said what is missing; this one says what was not sent.
+            g.problem = "\"" + g.name + "\" is not sent: its position could not be computed.";
             return g;
+        }
     } else {
         g.ra = text::cutUtf8(entry.ra, 255);
         g.dec = text::cutUtf8(entry.dec, 255);

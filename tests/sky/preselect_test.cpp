@@ -231,8 +231,9 @@ TEST_F(Preselect, PlanetsByNameAreComputedForNow)
     sky::selectIndex(preselect.ListBox1, 0);
     preselect.SENDGOTO();
     EXPECT_TRUE(sent().empty());
-    ASSERT_EQ(dialogs.shown().size(), 1u);
+    ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[0].title, "Missing File");
+    EXPECT_EQ(dialogs.shown()[1].text, "\"mARS\" is not sent: its position could not be computed.");
 }
 
 TEST_F(Preselect, AnEntryWhoseCoordinatesCannotBeReadIsNotSent)
