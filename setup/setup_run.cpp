@@ -150,7 +150,6 @@ bool SetupRun::pumpConfiguration()
     CONTROL::SAVE_HW_CONF();
     queued_ = false;
     wrote_ = true;
-    written_ = pending_;
     return false;
 }
 

@@ -210,7 +210,6 @@ private:
     int settle_ = 0;            // ticks left before the fresh reference after a swap
     bool queued_ = false;       // a configuration waits for the loop
     Configuration pending_;
-    Configuration written_;     // what the run last handed to the loop
 
     // The half turn being measured: the last reading and the counts so far.
     std::int32_t lastCount_ = 0;
