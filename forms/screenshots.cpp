@@ -1,5 +1,7 @@
 #include "forms/screenshots.h"
 
+#include "platform/docking.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -58,6 +60,9 @@ void save(const QString& dir, const std::vector<QWidget*>& windows)
         // Where it stands on which screen's free area, and where its labelled
         // components are, for a test to check and to click.
         out << "frame=" << rectText(w->frameGeometry()) << "\n";
+        // Until the toolkit has learnt the window manager's frame, the frame
+        // above is not where the window stands; the client area already is.
+        out << "client=" << rectText(w->geometry()) << "\n";
         if (const QScreen* screen = w->screen())
             out << "screen=" << rectText(screen->availableGeometry()) << "\n";
         for (const QWidget* child : w->findChildren<QWidget*>()) {

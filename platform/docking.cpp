@@ -7,8 +7,16 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <QtGui/qguiapplication_platform.h>
+#include <QtGui/qtgui-config.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
+
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
 
 namespace platform {
 namespace {
@@ -32,6 +40,15 @@ QMargins frameMargins(const QWidget* w)
     const QRect f = w->frameGeometry();
     const QRect g = w->geometry();
     return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
+// While the toolkit learns a frame it may report its size before its place
+// (the frame's corner at the client's) or a frame smaller than the client:
+// a frame is known once the client lies inside it, below or right of its
+// corner.
+bool knownFrame(const QMargins& m)
+{
+    return (m.left() > 0 || m.top() > 0) && m.left() >= 0 && m.top() >= 0 && m.right() >= 0 && m.bottom() >= 0;
 }
 
 const QRect* areaOf(const QWidget* anchor, QRect& area)
@@ -78,7 +95,7 @@ protected:
         case QEvent::Resize:
         case QEvent::Paint:
             if (window->isVisible() && window->windowHandle() && window->windowHandle()->isExposed()) {
-                if (const QMargins m = frameMargins(window); !m.isNull()) {
+                if (const QMargins m = frameMargins(window); knownFrame(m)) {
                     frame_ = window->frameGeometry().topLeft();
                     margins_ = m;
                     kept_ = true;
@@ -106,7 +123,7 @@ private:
 QMargins marginsFor(const QWidget* window, const QMargins& anchorMargins)
 {
     const QMargins own = frameMargins(window);
-    return own.isNull() ? anchorMargins : own;
+    return knownFrame(own) ? own : anchorMargins;
 }
 
 // Where a row of frame size `row` goes against the frame `anchor` on `area`.
@@ -178,18 +195,16 @@ protected:
 private:
     static bool onScreen(const QWidget* w) { return w->windowHandle() && w->windowHandle()->isExposed(); }
 
-    // On the screen with its frame, where the anchor shows that the window
-    // manager frames windows (it may tell of a frame later than of the mapping).
-    bool framedOnScreen(const QWidget* w) const
-    {
-        return onScreen(w) && (frameMargins(anchor_).isNull() || !frameMargins(w).isNull());
-    }
+    // On the screen with its frame where a window manager frames windows (it
+    // may tell of a frame later than of the mapping, and under load the
+    // anchor is on the screen well before its own frame is known).
+    static bool framedOnScreen(const QWidget* w) { return onScreen(w) && (!windowManagerRuns() || knowsFrame(w)); }
 
     // Nothing is left to wait for: the anchor settled and every window shown
     // with the frame it was placed by.
     bool settled() const
     {
-        return onScreen(anchor_) && std::all_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
+        return framedOnScreen(anchor_) && std::all_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
                    return !w || (w->isVisible() && framedOnScreen(w));
                });
     }
@@ -216,7 +231,7 @@ private:
     // nothing is left to follow, and a window shown later is docked anew.
     bool idle() const
     {
-        return onScreen(anchor_) && std::none_of(windows_.begin(), windows_.end(), [](const QPointer<QWidget>& w) {
+        return framedOnScreen(anchor_) && std::none_of(windows_.begin(), windows_.end(), [](const QPointer<QWidget>& w) {
                    return w && w->isVisible();
                });
     }
@@ -329,6 +344,43 @@ void centreOn(QWidget* window, const QWidget* anchor)
 }
 
 void reopenInPlace(QWidget* window) { new KeptPlace(window); }
+
+bool knowsFrame(const QWidget* window) { return knownFrame(frameMargins(window)); }
+
+namespace {
+
+bool askWindowManager()
+{
+#if QT_CONFIG(xcb)
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return false;
+    static constexpr char kCheck[] = "_NET_SUPPORTING_WM_CHECK";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kCheck - 1, kCheck), nullptr);
+    const xcb_atom_t check = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(atom);
+    if (check == XCB_ATOM_NONE)
+        return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_get_property_reply_t* property =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    const bool runs = property && xcb_get_property_value_length(property) >= 4;
+    std::free(property);
+    return runs;
+#else
+    return false;
+#endif
+}
+
+}  // namespace
+
+bool windowManagerRuns()
+{
+    static const bool runs = askWindowManager();
+    return runs;
+}
 
 bool dockPending(const QWidget* window)
 {

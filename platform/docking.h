@@ -57,4 +57,13 @@ void reopenInPlace(QWidget* window);
 // on the screen with its frame.
 bool dockPending(const QWidget* window);
 
+// Whether a window manager runs on the display (one that says so on the
+// root window, as every current one does), so top-level windows get frames.
+// Asked once, at the first call.
+bool windowManagerRuns();
+
+// Whether the toolkit has learnt the window manager's frame around `window`:
+// until then its frame geometry is its client area, or worse.
+bool knowsFrame(const QWidget* window);
+
 }  // namespace platform

@@ -36,19 +36,20 @@ constexpr int kShownMs = 400;
 // How long a window may take to reach the screen under a busy window manager.
 constexpr int kOnScreenMs = 10000;
 
-// Whether `window` is on the screen with its frame (where the main window
-// shows that the window manager frames windows), and placed where its
-// docking means it to be.
-bool settled(const QWidget* window, const QWidget* main)
+// Whether `window` is on the screen with its frame (where a window manager
+// frames windows), and placed where its docking means it to be. The display
+// is asked, not the main window's frame: under load the main window is
+// shown well before the toolkit learns its frame.
+bool settled(const QWidget* window)
 {
-    const auto framed = [](const QWidget* w) { return w->frameGeometry() != w->geometry(); };
-    return window->windowHandle() && window->windowHandle()->isExposed() && (!framed(main) || framed(window)) &&
+    return window->windowHandle() && window->windowHandle()->isExposed() &&
+           (!platform::windowManagerRuns() || platform::knowsFrame(window)) &&
            !platform::dockPending(window);
 }
 
 // Runs the event loop until each of `windows` has settled (or stayed off the
 // screen too long), then runs `then`.
-void whenSettled(const QWidget* main, const std::vector<QWidget*>& windows, const std::function<void()>& then)
+void whenSettled(const std::vector<QWidget*>& windows, const std::function<void()>& then)
 {
     QElapsedTimer shown;
     shown.start();
@@ -58,8 +59,7 @@ void whenSettled(const QWidget* main, const std::vector<QWidget*>& windows, cons
     QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
         if (shown.elapsed() < kShownMs)
             return;
-        const auto onScreen = [main](const QWidget* w) { return settled(w, main); };
-        if (shown.elapsed() < kOnScreenMs && !std::all_of(windows.begin(), windows.end(), onScreen))
+        if (shown.elapsed() < kOnScreenMs && !std::all_of(windows.begin(), windows.end(), settled))
             return;
         poll.stop();
         then();
@@ -71,13 +71,13 @@ void whenSettled(const QWidget* main, const std::vector<QWidget*>& windows, cons
 
 // `open` returns at once for a window that is not modal, and only after
 // `close` for one that is.
-void saveOpened(const QString& folder, const QWidget* main, QWidget* window, const std::function<void()>& open,
+void saveOpened(const QString& folder, QWidget* window, const std::function<void()>& open,
                 const std::function<void()>& close)
 {
     bool saved = false;
     QEventLoop wait;
     QTimer::singleShot(0, window, [&] {
-        whenSettled(main, {window}, [&] {
+        whenSettled({window}, [&] {
             screenshots::save(folder, {window});
             saved = true;
             close();
@@ -113,24 +113,24 @@ void saveAll(const QString& folder, const Windows& w)
     // It opens as the operator opens it, by the main window's button.
     w.main.Button1->click();
     fillLists(w.preselect, w.entry);
-    whenSettled(&w.main, {&w.main, &w.device, &w.pad}, [] {});
+    whenSettled({&w.main, &w.device, &w.pad}, [] {});
     screenshots::save(folder, {&w.main, &w.pad, &w.device, &w.list, &w.preselect, &w.entry});
     // The editor and the language chooser are opened twice: the second
     // opening is saved apart, to be compared with the first.
     for (const QString& into : {folder, folder + QStringLiteral("/again")}) {
         saveOpened(
-            into, &w.main, &w.editor, [&] { w.main.Parameters1->trigger(); }, [&] { w.editor.Cancel_Button->click(); });
+            into, &w.editor, [&] { w.main.Parameters1->trigger(); }, [&] { w.editor.Cancel_Button->click(); });
         saveOpened(
-            into, &w.main, &w.chooser, [&] { w.main.Language1->trigger(); }, [&] { w.chooser.B_Cancel->click(); });
+            into, &w.chooser, [&] { w.main.Language1->trigger(); }, [&] { w.chooser.B_Cancel->click(); });
     }
-    saveOpened(folder, &w.main, &w.about, [&] { w.main.About1->trigger(); }, [&] { w.about.close(); });
-    saveOpened(folder, &w.main, &w.graph, [&] { w.main.Button1->click(); }, [&] { w.graph.hide(); });
+    saveOpened(folder, &w.about, [&] { w.main.About1->trigger(); }, [&] { w.about.close(); });
+    saveOpened(folder, &w.graph, [&] { w.main.Button1->click(); }, [&] { w.graph.hide(); });
     // The set-up as Gear opens it on a board without its direction set-up:
     // the encoder pulses dialog, then the wizard with the pad beside it.
     w.pad.hide();
     const QString setup = folder + QStringLiteral("/setup");
-    saveOpened(setup, &w.main, &w.encoder, [&] { w.main.Calibrate4Click(); }, [&] { w.encoder.B_Start->click(); });
-    whenSettled(&w.main, {&w.wizard, &w.pad}, [] {});
+    saveOpened(setup, &w.encoder, [&] { w.main.Calibrate4Click(); }, [&] { w.encoder.B_Start->click(); });
+    whenSettled({&w.wizard, &w.pad}, [] {});
     screenshots::save(setup, {&w.wizard, &w.pad});
     w.wizard.B_Cancel->click();
 }
