@@ -51,6 +51,8 @@ bool knownFrame(const QMargins& m)
     return (m.left() > 0 || m.top() > 0) && m.left() >= 0 && m.top() >= 0 && m.right() >= 0 && m.bottom() >= 0;
 }
 
+bool onScreen(const QWidget* w) { return w->windowHandle() && w->windowHandle()->isExposed(); }
+
 const QRect* areaOf(const QWidget* anchor, QRect& area)
 {
     QScreen* screen = QGuiApplication::screenAt(anchor->frameGeometry().center());
@@ -157,7 +159,7 @@ public:
     {
         if (!anchor_)
             return false;
-        return !onScreen(anchor_) || std::any_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
+        return !framedOnScreen(anchor_) || std::any_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
                    return w && w->isVisible() && !framedOnScreen(w);
                });
     }
@@ -193,12 +195,6 @@ protected:
     }
 
 private:
-    static bool onScreen(const QWidget* w) { return w->windowHandle() && w->windowHandle()->isExposed(); }
-
-    // On the screen with its frame where a window manager frames windows (it
-    // may tell of a frame later than of the mapping, and under load the
-    // anchor is on the screen well before its own frame is known).
-    static bool framedOnScreen(const QWidget* w) { return onScreen(w) && (!windowManagerRuns() || knowsFrame(w)); }
 
     // Nothing is left to wait for: the anchor settled and every window shown
     // with the frame it was placed by.
@@ -279,6 +275,41 @@ Dock* dockOf(const QWidget* window)
     return nullptr;
 }
 
+void dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& windows, int spacing)
+{
+    std::vector<QWidget*> row;
+    std::copy_if(windows.begin(), windows.end(), std::back_inserter(row), [](QWidget* w) { return w != nullptr; });
+    if (row.empty() || !anchor)
+        return;
+    delete dockOf(row.front());
+    new Dock(anchor, std::move(place), row, spacing);
+}
+
+bool askWindowManager()
+{
+#if QT_CONFIG(xcb)
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return false;
+    static constexpr char kCheck[] = "_NET_SUPPORTING_WM_CHECK";
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kCheck - 1, kCheck), nullptr);
+    const xcb_atom_t check = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(atom);
+    if (check == XCB_ATOM_NONE)
+        return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_get_property_reply_t* property =
+        xcb_get_property_reply(c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
+    const bool runs = property && xcb_get_property_value_length(property) >= 4;
+    std::free(property);
+    return runs;
+#else
+    return false;
+#endif
+}
+
 }  // namespace
 
 QPoint fitOnScreen(const QRect& frame, const QRect& area)
@@ -310,20 +341,6 @@ void placeOnScreen(QWidget* window, QPoint wanted, const QWidget* anchor)
     putFrameAt(window, at, margins);
 }
 
-namespace {
-
-void dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& windows, int spacing)
-{
-    std::vector<QWidget*> row;
-    std::copy_if(windows.begin(), windows.end(), std::back_inserter(row), [](QWidget* w) { return w != nullptr; });
-    if (row.empty() || !anchor)
-        return;
-    delete dockOf(row.front());
-    new Dock(anchor, std::move(place), row, spacing);
-}
-
-}  // namespace
-
 void dockBeside(const QWidget* anchor, int gap, const std::vector<QWidget*>& windows, int spacing)
 {
     dock(anchor,
@@ -345,41 +362,10 @@ void centreOn(QWidget* window, const QWidget* anchor)
 
 void reopenInPlace(QWidget* window) { new KeptPlace(window); }
 
-bool knowsFrame(const QWidget* window) { return knownFrame(frameMargins(window)); }
-
-namespace {
-
-bool askWindowManager()
+bool framedOnScreen(const QWidget* window)
 {
-#if QT_CONFIG(xcb)
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-    if (!c)
-        return false;
-    static constexpr char kCheck[] = "_NET_SUPPORTING_WM_CHECK";
-    xcb_intern_atom_reply_t* atom =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kCheck - 1, kCheck), nullptr);
-    const xcb_atom_t check = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(atom);
-    if (check == XCB_ATOM_NONE)
-        return false;
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    xcb_get_property_reply_t* property =
-        xcb_get_property_reply(c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
-    const bool runs = property && xcb_get_property_value_length(property) >= 4;
-    std::free(property);
-    return runs;
-#else
-    return false;
-#endif
-}
-
-}  // namespace
-
-bool windowManagerRuns()
-{
-    static const bool runs = askWindowManager();
-    return runs;
+    static const bool windowManagerRuns = askWindowManager();
+    return onScreen(window) && (!windowManagerRuns || knownFrame(frameMargins(window)));
 }
 
 bool dockPending(const QWidget* window)

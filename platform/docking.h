@@ -57,13 +57,10 @@ void reopenInPlace(QWidget* window);
 // on the screen with its frame.
 bool dockPending(const QWidget* window);
 
-// Whether a window manager runs on the display (one that says so on the
-// root window, as every current one does), so top-level windows get frames.
-// Asked once, at the first call.
-bool windowManagerRuns();
-
-// Whether the toolkit has learnt the window manager's frame around `window`:
-// until then its frame geometry is its client area, or worse.
-bool knowsFrame(const QWidget* window);
+// Whether `window` is on the screen and, where a window manager runs (asked
+// of the display once), the toolkit has learnt the frame around it: until
+// then its frame geometry is its client area, or worse. Under load a window
+// is on the screen well before its frame is known.
+bool framedOnScreen(const QWidget* window);
 
 }  // namespace platform

@@ -36,15 +36,11 @@ constexpr int kShownMs = 400;
 // How long a window may take to reach the screen under a busy window manager.
 constexpr int kOnScreenMs = 10000;
 
-// Whether `window` is on the screen with its frame (where a window manager
-// frames windows), and placed where its docking means it to be. The display
-// is asked, not the main window's frame: under load the main window is
-// shown well before the toolkit learns its frame.
+// Whether `window` is on the screen with its frame and placed where its
+// docking means it to be.
 bool settled(const QWidget* window)
 {
-    return window->windowHandle() && window->windowHandle()->isExposed() &&
-           (!platform::windowManagerRuns() || platform::knowsFrame(window)) &&
-           !platform::dockPending(window);
+    return platform::framedOnScreen(window) && !platform::dockPending(window);
 }
 
 // Runs the event loop until each of `windows` has settled (or stayed off the
