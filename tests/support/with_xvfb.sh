@@ -13,7 +13,10 @@ trap 'exit 1' INT TERM HUP
 i=0
 until [ -s "$work/display" ]; do
     i=$((i + 1))
-    [ $i -le 1000 ] && kill -0 $xvfb 2>/dev/null || { echo "no virtual display: $(cat "$work/xvfb.log")"; exit 1; }
+    if [ $i -gt 1000 ] || ! kill -0 $xvfb 2>/dev/null; then
+        echo "no virtual display: $(cat "$work/xvfb.log")"
+        exit 1
+    fi
     sleep 0.01
 done
 DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb "$@"

@@ -93,7 +93,8 @@ TEST(ToolkitStart, TheDisplayCheckAsksWhatTheToolkitWouldOpen)
          "WAYLAND_DISPLAY=wayland-9 cannot be opened, DISPLAY is not set"},
         {"a dead Wayland display beside a live X one", {}, {{"WAYLAND_DISPLAY", "wayland-9"}, {"DISPLAY", ":0"}}, ""},
         {"a live Wayland display", {}, {{"WAYLAND_DISPLAY", "wayland-1"}, {"DISPLAY", ":4711"}}, ""},
-        {"a Wayland session's default socket", {}, {{"XDG_SESSION_TYPE", "wayland"}, {"XDG_RUNTIME_DIR", "/run/user/7"}}, ""},
+        {"a Wayland session's default socket", {},
+         {{"XDG_SESSION_TYPE", "wayland"}, {"XDG_RUNTIME_DIR", "/run/user/7"}}, ""},
         {"a handed-over Wayland connection", {}, {{"WAYLAND_DISPLAY", "wayland-9"}, {"WAYLAND_SOCKET", "5"}}, ""},
         {"X11 asked for, a live Wayland display beside", {},
          {{"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", "wayland-1"}, {"DISPLAY", ":4711"}},
@@ -132,7 +133,8 @@ std::string unusedDisplay()
     for (int n = 4711;; ++n) {
         const std::string number = std::to_string(n);
         struct stat st {};
-        if (::stat(("/tmp/.X11-unix/X" + number).c_str(), &st) != 0 && ::stat(("/tmp/.X" + number + "-lock").c_str(), &st) != 0)
+        if (::stat(("/tmp/.X11-unix/X" + number).c_str(), &st) != 0 &&
+            ::stat(("/tmp/.X" + number + "-lock").c_str(), &st) != 0)
             return ":" + number;
     }
 }
