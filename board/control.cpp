@@ -265,7 +265,7 @@ void SAVE_GEAR(std::int32_t ra, std::int32_t de)
 {
     if (g_gearWriteActive)
         return;
-    if (!platform::dialogs().askYesNo("Confirm", kGearQuestion))
+    if (!platform::dialogs().askYesNo("Confirm", kGearQuestion, platform::DefaultButton::No))
         return;
     g_gearWriteActive = true;
     const PressesDropped presses;

@@ -5,8 +5,8 @@
 #include "core/text_file.h"
 #include "platform/system.h"
 
-#include <algorithm>
-#include <iterator>
+#include <optional>
+#include <string_view>
 
 std::string CONFIGPATH;
 std::string CONFIGFILE;
@@ -34,6 +34,49 @@ std::string backupBase()
     return CONFIGPATH + (dot == std::string::npos ? std::string() : CONFIGFILE.substr(0, dot)) + ".old";
 }
 
+// The toolkit's options, on every platform: it takes out of the arguments
+// only those its platform knows (on X11 "-icon", "-title" and "-display",
+// elsewhere not), and what it leaves is still not the program's, nor is the
+// value that follows one.
+struct ToolkitOption {
+    std::string_view name;
+    bool takesValue;
+};
+constexpr ToolkitOption kToolkitOptions[] = {
+    // Every platform.
+    {"-platform", true}, {"-platformpluginpath", true}, {"-platformtheme", true}, {"-plugin", true},
+    {"-qmljsdebugger", true}, {"-qwindowgeometry", true}, {"-qwindowicon", true}, {"-qwindowtitle", true},
+    {"-reverse", false}, {"-session", true}, {"-style", true}, {"-stylesheet", true}, {"-widgetcount", false},
+    // X11.
+    {"-display", true}, {"-geometry", true}, {"-name", true}, {"-title", true}, {"-icon", true},
+    {"-visual", true}, {"-cmap", false}, {"-ncols", true}, {"-im", true}, {"-inputstyle", true},
+    {"-noxim", false}, {"-sync", false}, {"-nograb", false}, {"-dograb", false}, {"-fn", true},
+    {"-font", true}, {"-bg", true}, {"-background", true}, {"-fg", true}, {"-foreground", true},
+    {"-btn", true}, {"-button", true},
+};
+
+struct ToolkitArgument {
+    bool takesValue;
+    bool valueAttached;  // "-style=fusion"
+};
+
+// As the toolkit reads its options: "--name" is "-name".
+std::optional<ToolkitArgument> toolkitOption(std::string_view arg)
+{
+    if (arg.starts_with("--"))
+        arg.remove_prefix(1);
+    const std::size_t eq = arg.find('=');
+    const std::string_view name = arg.substr(0, eq);
+    for (const ToolkitOption& o : kToolkitOptions) {
+        if (o.name != name)
+            continue;
+        if (eq != std::string_view::npos && !o.takesValue)
+            return std::nullopt;
+        return ToolkitArgument{o.takesValue, eq != std::string_view::npos};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 void GET_CONF()
@@ -46,21 +89,11 @@ void GET_CONF()
 
 void GET_CMD_PARAMS()
 {
-    // The toolkit's options that begin with one of the program's letters. The
-    // toolkit takes its options out of the arguments, but only those its
-    // platform knows: "-display" stays there off X11.
-    struct ToolkitOption {
-        std::string_view name;
-        bool takesValue;
-    };
-    static constexpr ToolkitOption kToolkitOptions[] = {{"-display", true}, {"-dograb", false}};
     const std::vector<std::string> args = platform::sys().arguments();
     for (std::size_t k = 0; k < args.size(); ++k) {
         const std::string& arg = args[k];
-        const auto toolkit = std::find_if(std::begin(kToolkitOptions), std::end(kToolkitOptions),
-                                          [&](const ToolkitOption& o) { return o.name == arg; });
-        if (toolkit != std::end(kToolkitOptions)) {
-            k += toolkit->takesValue ? 1 : 0;
+        if (const auto toolkit = toolkitOption(arg)) {
+            k += toolkit->takesValue && !toolkit->valueAttached ? 1 : 0;
             continue;
         }
         if (arg.size() < 2 || (arg[0] != '-' && arg[0] != '/'))

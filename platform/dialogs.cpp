@@ -9,7 +9,7 @@ namespace {
 class NoDialogs final : public OperatorDialogs {
 public:
     void message(const std::string&, const std::string&) override {}
-    bool askYesNo(const std::string&, const std::string&) override { return false; }
+    bool askYesNo(const std::string&, const std::string&, DefaultButton) override { return false; }
     std::optional<std::string> openFile(const OpenFileRequest&) override { return std::nullopt; }
     std::optional<std::string> saveFile(const SaveFileRequest&) override { return std::nullopt; }
     void closeAll() override {}

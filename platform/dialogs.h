@@ -24,14 +24,19 @@ struct SaveFileRequest {
     // list windows write over the file the operator names.
 };
 
+// The button of a question that Enter alone answers.
+enum class DefaultButton { Yes, No };
+
 class OperatorDialogs {
 public:
     virtual ~OperatorDialogs() = default;
 
     // A message box with an OK button; returns when the operator closed it.
     virtual void message(const std::string& title, const std::string& text) = 0;
-    // A Yes/No question; true for Yes.
-    virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
+    // A Yes/No question; true for Yes. A question whose Yes does what cannot
+    // be taken back has No as its default.
+    virtual bool askYesNo(const std::string& title, const std::string& text,
+                          DefaultButton defaultButton = DefaultButton::Yes) = 0;
     // The path the operator chose; nothing when the dialog was cancelled.
     virtual std::optional<std::string> openFile(const OpenFileRequest& request) = 0;
     virtual std::optional<std::string> saveFile(const SaveFileRequest& request) = 0;

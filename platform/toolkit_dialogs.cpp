@@ -21,9 +21,10 @@ public:
         show(QMessageBox::Information, title, text, QMessageBox::Ok);
     }
 
-    bool askYesNo(const std::string& title, const std::string& text) override
+    bool askYesNo(const std::string& title, const std::string& text, DefaultButton defaultButton) override
     {
-        return show(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        return show(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    defaultButton == DefaultButton::No ? QMessageBox::No : QMessageBox::Yes) == QMessageBox::Yes;
     }
 
     std::optional<std::string> openFile(const OpenFileRequest& request) override
@@ -61,10 +62,12 @@ public:
 
 private:
     int show(QMessageBox::Icon icon, const std::string& title, const std::string& text,
-             QMessageBox::StandardButtons buttons)
+             QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton = QMessageBox::NoButton)
     {
         QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text), buttons,
                         QApplication::activeWindow());
+        if (defaultButton != QMessageBox::NoButton)
+            box.setDefaultButton(defaultButton);
         return run(box);
     }
 

@@ -213,7 +213,9 @@ void SetupRun::tick()
     if (!GET_BPARAM(param::Equatorial))
         now.hmv = -now.hmv;
     now.vmv = manual.VMV;
-    if ((STATE == STEP_HORIZONTAL || STATE == STEP_VERTICAL) && (now.hmv != 0 || now.vmv != 0))
+    // From the reference step on: a key let go in the tick the fresh
+    // reference is taken still decides the slew the mount coasts on.
+    if (STATE >= STEP_REFERENCE && STATE <= STEP_VERTICAL && (now.hmv != 0 || now.vmv != 0))
         slewCommand_ = now;
 
     switch (STATE) {
@@ -265,8 +267,8 @@ void SetupRun::referenceStep(double dh, double dv)
         return;
     }
     if (std::fabs(dh) > kOneDegree || std::fabs(dv) > kOneDegree) {
+        // The slew that passed the first degree goes on: its speeds stay.
         STATE = STEP_HORIZONTAL;
-        beginSlew();
         mount_.readPos(INITHOR, INITVERT);
         CUR_FLIPMODE = GET_BPARAM(param::Merid_Flip_Enable);
     }
@@ -318,6 +320,7 @@ void SetupRun::horizontalStep(double dh, double dv, Command now)
         }
         std::swap(INITHOR, INITVERT);
         STATE = STEP_REFERENCE;
+        beginSlew();
     }
 }
 
@@ -325,6 +328,7 @@ void SetupRun::horizontalStep(double dh, double dv, Command now)
 // reading until then came through the crossed encoders.
 void SetupRun::swapFound()
 {
+    // The slew that showed the crossing goes on through it: its speeds stay.
     swapped_ = true;
     learnt_.swap = true;
     showLearnt();

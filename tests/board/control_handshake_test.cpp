@@ -281,6 +281,7 @@ TEST_F(GearWriteStand, AnsweredNoSendsNothing)
     EXPECT_TRUE(dialogs.shown()[0].question);
     EXPECT_EQ(dialogs.shown()[0].title, "Confirm");
     EXPECT_EQ(dialogs.shown()[0].text, "Are you sure you want to write the gear values to the board?");
+    EXPECT_EQ(dialogs.shown()[0].defaultButton, platform::DefaultButton::No) << "Enter alone must write nothing";
     EXPECT_EQ(sent(0x12) + sent(0x13), 0u);
 }
 

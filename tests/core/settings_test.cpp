@@ -110,6 +110,47 @@ TEST_F(Settings, DocumentsFolder)
     }
 }
 
+// Where the toolkit leaves its options in the arguments (off X11 it takes
+// "-icon", "-title" or "-display" not), neither they nor their values are the
+// program's switches.
+TEST_F(Settings, TheToolkitsOptionsAndTheirValuesAreNeverTheProgramsSwitches)
+{
+    const struct Case {
+        std::vector<std::string> args;
+        std::string d, i;
+    } cases[] = {
+        {{"-icon", "orla.png"}, "", ""},
+        {{"-icon", "/icons/orla.png", "-i/etc/my.ini"}, "", "/etc/my.ini"},
+        {{"--icon", "/dark.png"}, "", ""},
+        {{"-im", "ibus", "-inputstyle", "onthespot"}, "", ""},
+        {{"-display", "/dev/x", "-dograb", "-nograb", "-sync", "-cmap", "-noxim", "-reverse", "-widgetcount"}, "", ""},
+        {{"-title", "/dark sky", "-name", "/dark", "-geometry", "/d", "-visual", "/d", "-ncols", "/d"}, "", ""},
+        {{"-fn", "/d", "-font", "/d", "-bg", "/d", "-background", "/d", "-fg", "/d", "-foreground", "/d", "-btn",
+          "/d", "-button", "/d"},
+         "", ""},
+        {{"-platform", "/dark", "-platformpluginpath", "/dir", "-platformtheme", "/dark", "-plugin", "/input"}, "",
+         ""},
+        {{"-qwindowgeometry", "/d", "-qwindowicon", "/icons/a.png", "-qwindowtitle", "/dark", "-session", "/d"}, "",
+         ""},
+        {{"-style", "/dark", "-stylesheet", "/dark.qss", "-qmljsdebugger", "/d"}, "", ""},
+        // A value given with "=" is the option's own: the next argument is the program's.
+        {{"-style=/dark", "-dDocs", "-stylesheet=/dark.qss", "-i/a.ini"}, "Docs", "/a.ini"},
+        {{"-qmljsdebugger=port:1234", "/dDocs"}, "Docs", ""},
+        // An option without a value at the end takes nothing.
+        {{"-dDocs", "-icon"}, "Docs", ""},
+        // Only the options themselves: a switch that begins like one is the program's.
+        {{"-iconic.ini", "-displays"}, "isplays", "conic.ini"},
+        {{"-dograb=yes"}, "ograb=yes", ""},
+    };
+    for (const Case& c : cases) {
+        CMD_PARAMS.clear();
+        fake.args = c.args;
+        GET_CMD_PARAMS();
+        EXPECT_EQ(GET_CMD_PARAM('d', ""), c.d) << testing::PrintToString(c.args);
+        EXPECT_EQ(GET_CMD_PARAM('i', ""), c.i) << testing::PrintToString(c.args);
+    }
+}
+
 TEST_F(Settings, InitReadsTheFileOverTheDefaults)
 {
     const std::string file = tmp.write("s.ini",

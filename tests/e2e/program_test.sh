@@ -183,6 +183,21 @@ status=0; wait $pid || status=$?
 [ $status -eq 0 ] || fail "the display gone with standard error a broken pipe: exit status $status"
 stop_display
 
+# 4c. A display that is set but cannot be opened (no server has its number,
+# or a Wayland socket nobody listens on) is met as no display is: one line
+# naming it, status 1, not the toolkit's abort.
+dead=4711
+while [ -e /tmp/.X11-unix/X$dead ] || [ -e /tmp/.X$dead-lock ]; do dead=$((dead + 1)); done
+# Each case: the message's reason|the environment.
+for case in "DISPLAY is not set|-u DISPLAY" "DISPLAY=:$dead cannot be opened|DISPLAY=:$dead" \
+    "WAYLAND_DISPLAY=gone cannot be opened, DISPLAY is not set|-u DISPLAY WAYLAND_DISPLAY=gone XDG_RUNTIME_DIR=$work"; do
+    # shellcheck disable=SC2086
+    status=0; env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY ${case#*|} timeout 10 "$program" 2>"$work/nodisplay.log" || status=$?
+    [ $status -eq 1 ] || fail "${case#*|}: exit status $status, not 1: $(cat "$work/nodisplay.log")"
+    grep -qxF "orla_setup: no display to open (${case%%|*}); to run without one, start it as: xvfb-run -a $program" \
+        "$work/nodisplay.log" || fail "${case#*|}: not the no-display message: $(cat "$work/nodisplay.log")"
+done
+
 # --- Small screens under a window manager -----------------------------------
 # A virtual screen of a laptop's size and a small one, each with openbox as
 # the window manager, which frames the windows and places the main window.

@@ -582,6 +582,8 @@ enum class Act {
     Up,              // "raise the tube" until the directions are learnt
     CoastClockwise,  // as Clockwise, the key let go just before the axis counts as moved
     CoastUp,         // as Up, likewise
+    LetGoAtTheReference,  // as Clockwise over crossed encoders: held through the swap, let go in
+                          // the tick the slew passes the first degree from the fresh reference
     Reconnect,       // the board connected again: power and configuration read afresh
     Ok,
     OkToTheEnd,      // OK until the run ends
@@ -700,6 +702,16 @@ protected:
             break;
         case Act::CoastClockwise: coast(clockwise(), 0, STEP_VERTICAL); break;
         case Act::CoastUp: coast(up(), 1, STEP_LEARNT); break;
+        case Act::LetGoAtTheReference: {
+            QPushButton* const key = clockwise();
+            hold(key);
+            EXPECT_TRUE(periodsUntil([&] { return setup->step() == STEP_REFERENCE; })) << "no swap";
+            EXPECT_TRUE(periodsUntil([&] { return setup->step() == STEP_HORIZONTAL; }));
+            letGo(key);
+            EXPECT_TRUE(periodsUntil([&] { return setup->step() == STEP_VERTICAL; }, 200));
+            periods(2);
+            break;
+        }
         case Act::Reconnect:
             view->ONDEMO(0);
             EXPECT_TRUE(periodsUntil([] { return !CONTROL::GET_POWER && !CONTROL::GET_CONFIGURED; }));
@@ -727,6 +739,7 @@ struct Sequence {
     std::vector<Act> acts;
     bool learnt;  // the board holds the wiring's directions at the end, else the ones it had
     bool done;    // "Setup done" at the end
+    bool crossed = false;  // the encoders are wired crossed
 };
 
 void PrintTo(const Sequence& s, std::ostream* os) { *os << s.name; }
@@ -747,7 +760,7 @@ TEST_P(SetUpSequence, TheBoardHoldsWhatTheOperatorsSlewsShowed)
         SET_PARAM("RA_mot_CCW", true);
         HAL::SAVE_HW_CONF();
     }
-    connect(c.wiring.raMot, c.wiring.raEnc, c.wiring.deMot, c.wiring.deEnc, false);
+    connect(c.wiring.raMot, c.wiring.raEnc, c.wiring.deMot, c.wiring.deEnc, c.crossed);
     const SimBoard::Config before = board.config();
     fastest();
 
@@ -768,7 +781,7 @@ TEST_P(SetUpSequence, TheBoardHoldsWhatTheOperatorsSlewsShowed)
     EXPECT_EQ(held.raEncCcw, want.raEnc);
     EXPECT_EQ(held.deMotCcw, want.deMot);
     EXPECT_EQ(held.deEncCcw, want.deEnc);
-    EXPECT_FALSE(held.encSwap);
+    EXPECT_EQ(held.encSwap, c.learnt ? c.crossed : before.encSwap);
     EXPECT_EQ(view->chk_ra_mot_ccw->isChecked(), held.raMotCcw) << "the main window shows what the board holds";
     EXPECT_EQ(view->chk_ra_enc_ccw->isChecked(), held.raEncCcw);
     EXPECT_EQ(view->chk_de_mot_ccw->isChecked(), held.deMotCcw);
@@ -798,7 +811,9 @@ INSTANTIATE_TEST_SUITE_P(
         Sequence{"InitTwiceOnABoardNotSetUp", true, false, false, {false, false, true, false}, 0,
                  {InitTwice, Clockwise, Up, Ok}, true, true},
         Sequence{"BothKeysLetGoBeforeTheAxesCountAsMoved", true, true, false, {true, false, true, false}, 1e5,
-                 {Align, CoastClockwise, CoastUp, Ok}, true, true}),
+                 {Align, CoastClockwise, CoastUp, Ok}, true, true},
+        Sequence{"TheKeyLetGoAsTheFreshReferenceIsTaken", true, true, false, kRaReversed, 1e4,
+                 {Align, LetGoAtTheReference, Up, Ok}, true, true, true}),
     [](const testing::TestParamInfo<Sequence>& p) { return std::string(p.param.name); });
 
 }  // namespace

@@ -288,6 +288,14 @@ TEST_F(Run, VerticalFirstExchangesTheReferences)
     EXPECT_EQ(run->STATE, STEP_REFERENCE);
     EXPECT_EQ(run->INITHOR, 50000);
     EXPECT_EQ(run->INITVERT, 100000);
+
+    // That slew is not the next one's: a move with no key held afterwards
+    // is not taken for the vertical motor turning the horizontal axis.
+    at(100000, 70000);
+    ASSERT_EQ(run->STATE, STEP_HORIZONTAL);
+    at(100000 + 18001, 70000);
+    EXPECT_EQ(run->STATE, STEP_VERTICAL);
+    EXPECT_FALSE(CONTROL::ENC_SWAP);
 }
 
 struct VerticalRow {
@@ -356,6 +364,26 @@ TEST_F(Run, ACoastPastTheRangeGoesByTheLastSpeedOfItsSlew)
     ASSERT_EQ(run->STATE, STEP_LEARNT);
     loopCycle();
     EXPECT_EQ(written(), (Flags{true, true, true, false, false}));
+}
+
+// Left let go in the tick the slew passes the first degree, or the tick
+// before: the fresh reference is taken there, and the coast past the range
+// that follows is still the slew of the key that was held.
+TEST_F(Run, AKeyLetGoAsTheReferenceIsTakenStillDecidesItsSlew)
+{
+    for (const bool heldInThatTick : {true, false}) {
+        SCOPED_TRACE(heldInThatTick ? "held in that tick" : "let go the tick before");
+        setFlags({});
+        run = std::make_unique<SetupRun>(window, mount);
+        startAt(STEP_REFERENCE);
+        at(0, 0);
+        at(1800, 0, 100, 0);  // half a degree
+        at(3601, 0, heldInThatTick ? 100 : 0, 0);
+        ASSERT_EQ(run->STATE, STEP_HORIZONTAL);
+        at(3601 + 18001, 0);  // coasted past the range
+        ASSERT_EQ(run->STATE, STEP_VERTICAL);
+        EXPECT_EQ(flags(), (Flags{true, true, false, false, false}));
+    }
 }
 
 TEST_F(Run, AConfigurationReportedDuringTheRunDoesNotUndoWhatItLearnt)

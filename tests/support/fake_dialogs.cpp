@@ -14,9 +14,11 @@ void FakeDialogs::record(Box box)
 
 void FakeDialogs::message(const std::string& title, const std::string& text) { record({false, title, text}); }
 
-bool FakeDialogs::askYesNo(const std::string& title, const std::string& text)
+bool FakeDialogs::askYesNo(const std::string& title, const std::string& text, platform::DefaultButton defaultButton)
 {
-    record({true, title, text});
+    Box box{true, title, text};
+    box.defaultButton = defaultButton;
+    record(box);
     std::lock_guard lock(mutex_);
     return yes_;
 }

@@ -23,13 +23,14 @@ public:
         std::string title;
         std::string text;
         std::thread::id thread = std::this_thread::get_id();  // where it was shown
+        platform::DefaultButton defaultButton = platform::DefaultButton::Yes;  // a question's
     };
 
     FakeDialogs() { platform::setDialogs(this); }
     ~FakeDialogs() override { platform::setDialogs(nullptr); }
 
     void message(const std::string& title, const std::string& text) override;
-    bool askYesNo(const std::string& title, const std::string& text) override;
+    bool askYesNo(const std::string& title, const std::string& text, platform::DefaultButton defaultButton) override;
     // File dialogs answer from the queue below, oldest first; an empty queue
     // answers as a cancelled dialog.
     std::optional<std::string> openFile(const platform::OpenFileRequest& request) override;
