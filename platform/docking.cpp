@@ -230,7 +230,9 @@ private:
     }
 
     // The shown windows of the rows docked beside the same anchor before this
-    // one, none of this row's.
+    // one and still open (their first window shown), none of this row's. A
+    // window left open when its row's first was closed (the pad after the
+    // set-up window) stands where the operator may move it, no longer docked.
     std::vector<const QWidget*> keptClearOf() const
     {
         std::vector<const QWidget*> clear;
@@ -239,7 +241,8 @@ private:
         for (const QPointer<Dock>& d : g_docks) {
             if (d == this)
                 break;
-            if (!d || !d->keepsClear_ || d->anchor_ != anchor_)
+            if (!d || !d->keepsClear_ || d->anchor_ != anchor_ || !d->windows_.front() ||
+                !d->windows_.front()->isVisible())
                 continue;
             for (const QPointer<QWidget>& w : d->windows_)
                 if (w && w->isVisible() && std::find(windows_.begin(), windows_.end(), w) == windows_.end())

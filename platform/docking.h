@@ -24,7 +24,7 @@ QSize frameSize(const QWidget* window, const QWidget* anchor);
 // Docks `windows` (null ones left out) as one row beside `anchor` as
 // placeBesideClear says: left to right, `spacing` between their frames, tops
 // level, clear of the shown windows of the rows docked beside `anchor` before
-// where the screen has room. A window that has not yet had a frame is taken
+// and still open (their first window shown) where the screen has room. A window that has not yet had a frame is taken
 // to get one like the anchor's. The docking follows what it was placed by:
 // until the window manager has mapped the anchor (its place then final) the
 // row follows the anchor's moves, and it is docked again whenever a frame it
