@@ -119,8 +119,9 @@ std::vector<QPointer<Dock>> g_docks;
 // One docked row. It lives as long as its first window, or until that window
 // is docked again, and keeps its place among the dockings beside its anchor,
 // so a row docked later keeps clear of it. From its docking it follows what
-// it was placed by, until everything is on the screen with its frame
-// (settled) or kFollowMs have passed; then it only stands as a row.
+// it was placed by, until it and everything it was placed by are on the
+// screen with their frames, or kFollowMs have passed; then it only stands as
+// a row.
 class Dock final : public QObject {
 public:
     Dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& windows, int spacing, bool keepsClear)
@@ -142,7 +143,9 @@ public:
         std::erase_if(g_docks, [this](const QPointer<Dock>& d) { return !d || d == this; });
     }
 
-    bool following() const { return following_; }
+    // Whether a shown window of the row is not yet where the frames on the
+    // screen put it.
+    bool pending() const { return following_ && anchor_ && !(placedByNow() && framed(false)); }
 
     const QWidget* firstWindow() const { return windows_.front(); }
 
@@ -213,20 +216,24 @@ private:
             stopFollowing();
         else if (!placedByNow())
             dock();
-        else if (settled())
+        else if (framed(true))
             stopFollowing();
     }
 
-    // The anchor, every shown window of the row and every one it keeps clear
-    // of on the screen with its frame.
-    bool settled() const
+    // Whether the anchor, every window of the row (or, without `hiddenToo`,
+    // every shown one) and every one it keeps clear of are on the screen
+    // with their frames. A window hidden at its docking is mostly shown
+    // just after it, so a row that has one follows on until it is.
+    bool framed(bool hiddenToo) const
     {
-        const auto framed = [](const QWidget* w) { return !w || !w->isVisible() || framedOnScreen(w); };
         if (!framedOnScreen(anchor_))
             return false;
+        const auto done = [hiddenToo](const QWidget* w) {
+            return !w || (w->isVisible() ? framedOnScreen(w) : !hiddenToo);
+        };
         const std::vector<const QWidget*> clear = keptClearOf();
-        return std::all_of(windows_.begin(), windows_.end(), [&](const QPointer<QWidget>& w) { return framed(w); }) &&
-               std::all_of(clear.begin(), clear.end(), framed);
+        return std::all_of(windows_.begin(), windows_.end(), [&](const QPointer<QWidget>& w) { return done(w); }) &&
+               std::all_of(clear.begin(), clear.end(), done);
     }
 
     // The shown windows of the rows docked beside the same anchor before this
@@ -357,7 +364,7 @@ bool framedOnScreen(const QWidget* window)
 bool dockPending(const QWidget* window)
 {
     const Dock* dock = dockOf(window);
-    return dock && dock->following();
+    return dock && dock->pending();
 }
 
 }  // namespace platform
