@@ -7,10 +7,11 @@ class QWidget;
 
 namespace platform {
 
-// From now on, each box or dialog shown modally while `window` is shown is
-// stacked above it: made a transient of it, which a window manager keeps
-// over it, however often `window` is raised. One shown while `window` is
-// hidden keeps the owner the toolkit gave it. Lasts as long as `window`.
+// From now on, each box or dialog shown modally while `window` is shown, and
+// each one up when `window` is shown, is stacked above it: made a transient
+// of it, which a window manager keeps over it, however often `window` is
+// raised. One shown while `window` is hidden keeps the owner the toolkit
+// gave it. Lasts as long as `window`.
 void keepBoxesAbove(QWidget* window);
 
 }  // namespace platform

@@ -87,4 +87,21 @@ int stackingPlace(const QWidget* window)
     return it == order.end() ? -1 : static_cast<int>(it - order.begin());
 }
 
+void tellOwner(const QWidget* window, const QWidget* owner)
+{
+#if QT_CONFIG(xcb)
+    xcb_connection_t* c = connection();
+    if (!c || !window || !owner || !window->testAttribute(Qt::WA_WState_Created) ||
+        !owner->testAttribute(Qt::WA_WState_Created))
+        return;
+    const auto id = static_cast<xcb_window_t>(owner->winId());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, static_cast<xcb_window_t>(window->winId()),
+                        XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &id);
+    xcb_flush(c);
+#else
+    (void)window;
+    (void)owner;
+#endif
+}
+
 }  // namespace platform

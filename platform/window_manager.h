@@ -21,4 +21,9 @@ std::vector<WId> stackingOrder();
 // The place of `window` in stackingOrder() (0 the bottom), or -1.
 int stackingPlace(const QWidget* window);
 
+// Tells the window manager that `window`, already on the screen, belongs to
+// `owner` and stands above it: the toolkit tells it only when it maps a
+// window. Nothing where the display is not X11.
+void tellOwner(const QWidget* window, const QWidget* owner);
+
 }  // namespace platform

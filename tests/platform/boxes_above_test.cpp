@@ -1,6 +1,7 @@
 // A window that stays on top (the manual pad) never covers a box or dialog:
-// one shown modally while it is open is its transient, which a window
-// manager stacks above it however often it is raised.
+// one shown modally while it is open, or up when it opens, is its
+// transient, which a window manager stacks above it however often it is
+// raised.
 
 #include "platform/boxes_above.h"
 #include "platform/dialogs.h"
@@ -68,6 +69,21 @@ TEST_F(OnTop, ABoxOrDialogShownWhileThePadIsOpenIsStackedAboveIt)
     };
     for (const auto& s : shown)
         EXPECT_EQ(ownerOfModal(s.show), pad.windowHandle()) << s.what << " may lie under the pad";
+}
+
+// The pad shown while a box is up (the set-up window's activation shows it)
+// takes the box above it too.
+TEST_F(OnTop, ThePadShownWhileABoxIsUpTakesTheBoxAboveIt)
+{
+    QDialog dialog(&main);
+    const QWindow* owner = nullptr;
+    QTimer::singleShot(0, &dialog, [&] {
+        pad.show();
+        owner = dialog.windowHandle()->transientParent();
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_EQ(owner, pad.windowHandle()) << "the box lies under the pad shown after it";
 }
 
 // With the pad hidden a box keeps the owner the toolkit gives it, also one
