@@ -9,11 +9,11 @@
 #include "core/params.h"
 #include "core/utils.h"
 #include "platform/dialogs.h"
+#include "platform/presses_dropped.h"
 #include "platform/priority.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QEvent>
 #include <QEventLoop>
 #include <QThread>
 
@@ -83,63 +83,6 @@ void defaultGearWait(std::uint32_t code)
         QThread::msleep(1);
     }
 }
-
-// A press, key or move of the operator's.
-bool isOperatorPress(QEvent::Type type)
-{
-    switch (type) {
-    case QEvent::KeyPress:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-    case QEvent::NonClientAreaMouseMove:
-    case QEvent::Wheel:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TabletPress:
-    case QEvent::TabletMove:
-    case QEvent::ContextMenu:
-    case QEvent::NativeGesture:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// While the gear write waits, what the operator presses is dropped, so no
-// command, menu or second box starts inside that wait. Releases go through,
-// so nothing pressed before stays held; so do closes. A box opened inside the
-// wait runs a loop of its own and takes its input as usual.
-class PressesDropped final : public QObject {
-public:
-    PressesDropped() : level_(QThread::currentThread()->loopLevel())
-    {
-        if (QCoreApplication* app = QCoreApplication::instance())
-            app->installEventFilter(this);
-    }
-    ~PressesDropped() override
-    {
-        if (QCoreApplication* app = QCoreApplication::instance())
-            app->removeEventFilter(this);
-    }
-    PressesDropped(const PressesDropped&) = delete;
-    PressesDropped& operator=(const PressesDropped&) = delete;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (QThread::currentThread()->loopLevel() == level_ && isOperatorPress(event->type()))
-            return true;
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    const int level_;
-};
 
 enum class GearWrite { Acknowledged, Unanswered, Closed };
 
@@ -268,7 +211,7 @@ void SAVE_GEAR(std::int32_t ra, std::int32_t de)
     if (!platform::dialogs().askYesNo("Confirm", kGearQuestion, platform::DefaultButton::No))
         return;
     g_gearWriteActive = true;
-    const PressesDropped presses;
+    const platform::PressesDropped presses;
     HAL::HW_RA_GEAR = ra;
     HAL::HW_DE_GEAR = de;
     // The held gears stay the board's until it has taken a value: the

@@ -1,6 +1,7 @@
 #include "forms/screenshots.h"
 
 #include "platform/docking.h"
+#include "platform/window_manager.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -11,6 +12,8 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTextStream>
+
+#include <map>
 
 namespace screenshots {
 
@@ -42,6 +45,11 @@ QString rectText(const QRect& r)
 void save(const QString& dir, const std::vector<QWidget*>& windows)
 {
     QDir().mkpath(dir);
+    // How the window manager stacks them as they came up, before the showing
+    // below raises them.
+    std::map<const QWidget*, int> stacked;
+    for (const QWidget* w : windows)
+        stacked[w] = platform::stackingPlace(w);
     // Shown as the program shows them, and no more: whatever the window
     // manager does, an operator sees what these pictures show.
     for (QWidget* w : windows) {
@@ -65,6 +73,9 @@ void save(const QString& dir, const std::vector<QWidget*>& windows)
         out << "client=" << rectText(w->geometry()) << "\n";
         if (const QScreen* screen = w->screen())
             out << "screen=" << rectText(screen->availableGeometry()) << "\n";
+        // Its place from the bottom in the window manager's stacking, -1
+        // where that is not known.
+        out << "stacked=" << stacked[w] << "\n";
         for (const QWidget* child : w->findChildren<QWidget*>()) {
             const QString t = textOf(child);
             if (!child->objectName().isEmpty() && !t.isEmpty()) {

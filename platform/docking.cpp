@@ -1,39 +1,29 @@
 #include "platform/docking.h"
 
+#include "platform/dock_geometry.h"
+#include "platform/window_manager.h"
+
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
-#include <QtGui/qguiapplication_platform.h>
-#include <QtGui/qtgui-config.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <functional>
-
-#if QT_CONFIG(xcb)
-#include <xcb/xcb.h>
-#endif
 
 namespace platform {
 namespace {
 
-// The least shift of [start, start + length) into [low, high); the low end
-// wins when it does not fit at all.
-int fitAxis(int start, int length, int low, int high)
-{
-    if (start + length > high)
-        start = high - length;
-    return std::max(start, low);
-}
-
-bool fitsAcross(int left, int width, const QRect& area)
-{
-    return left >= area.x() && left + width <= area.x() + area.width();
-}
+// How often a following docking looks at its frames (a frame the window
+// manager puts around a window shows in no event of its own), and for how
+// long at most: a window manager that never frames a window must not keep
+// the docking, or anything waiting for it, pending for good.
+constexpr int kLookMs = 50;
+constexpr int kFollowMs = 10000;
 
 QMargins frameMargins(const QWidget* w)
 {
@@ -42,26 +32,22 @@ QMargins frameMargins(const QWidget* w)
     return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
 }
 
-// While the toolkit learns a frame it may report its size before its place
-// (the frame's corner at the client's) or a frame smaller than the client:
-// a frame is known once the client lies inside it, below or right of its
-// corner.
-bool knownFrame(const QMargins& m)
-{
-    return (m.left() > 0 || m.top() > 0) && m.left() >= 0 && m.top() >= 0 && m.right() >= 0 && m.bottom() >= 0;
-}
-
 bool onScreen(const QWidget* w) { return w->windowHandle() && w->windowHandle()->isExposed(); }
 
-const QRect* areaOf(const QWidget* anchor, QRect& area)
+// The available area of the screen that holds `anchor`; null where it has none.
+QRect areaOf(const QWidget* anchor)
 {
     QScreen* screen = QGuiApplication::screenAt(anchor->frameGeometry().center());
     if (!screen)
         screen = anchor->screen();
-    if (!screen)
-        return nullptr;
-    area = screen->availableGeometry();
-    return &area;
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+// The frame `window` is placed by: its own once known, else one like the
+// anchor's.
+QMargins marginsBy(const QWidget* window, const QWidget* anchor)
+{
+    return frameOrGuess(frameMargins(window), frameMargins(anchor));
 }
 
 // Puts the frame of `window`, whose margins are `margins`, at `at`.
@@ -81,7 +67,7 @@ void putFrameAt(QWidget* window, QPoint at, const QMargins& margins)
 // Puts a window shown again where its frame last stood on the screen, before
 // the toolkit places it anew or the window manager by its stale frame. The
 // place is taken while the window is shown: once it is hidden, the window
-// manager may already have taken its frame away.
+// manager may already have taken its frame away. Lives as long as the window.
 class KeptPlace final : public QObject {
 public:
     explicit KeptPlace(QWidget* window) : QObject(window) { window->installEventFilter(this); }
@@ -96,7 +82,7 @@ protected:
         case QEvent::Move:
         case QEvent::Resize:
         case QEvent::Paint:
-            if (window->isVisible() && window->windowHandle() && window->windowHandle()->isExposed()) {
+            if (window->isVisible() && onScreen(window)) {
                 if (const QMargins m = frameMargins(window); knownFrame(m)) {
                     frame_ = window->frameGeometry().topLeft();
                     margins_ = m;
@@ -120,73 +106,59 @@ private:
     bool kept_ = false;
 };
 
-// The frame a window is placed by: its own once it has one, else the
-// anchor's.
-QMargins marginsFor(const QWidget* window, const QMargins& anchorMargins)
-{
-    const QMargins own = frameMargins(window);
-    return knownFrame(own) ? own : anchorMargins;
-}
+// Where a row of frame size `row` goes against the frame `anchor` on `area`
+// (null where the anchor is on no screen), clear of `taken`.
+using Placement =
+    std::function<QPoint(const QRect& anchor, const QSize& row, const QRect& area, const std::vector<QRect>& taken)>;
 
-// Where a row of frame size `row` goes against the frame `anchor` on `area`.
-using Placement = std::function<QPoint(const QRect& anchor, const QSize& row, const QRect& area)>;
+class Dock;
+// Every docking in the order it was made, the latest last. User-interface
+// thread only.
+std::vector<QPointer<Dock>> g_docks;
 
-// One docked row, living as long as its first window, until the window
-// manager has settled what it was placed against.
+// One docked row. It lives as long as its first window, or until that window
+// is docked again, and keeps its place among the dockings beside its anchor,
+// so a row docked later keeps clear of it. From its docking it follows what
+// it was placed by, until it and everything it was placed by are on the
+// screen with their frames, or kFollowMs have passed; then it only stands as
+// a row.
 class Dock final : public QObject {
 public:
-    Dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& windows, int spacing)
-        : QObject(windows.front()), anchor_(anchor), place_(std::move(place)), spacing_(spacing)
+    Dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& windows, int spacing, bool keepsClear)
+        : QObject(windows.front()), anchor_(anchor), place_(std::move(place)), spacing_(spacing),
+          keepsClear_(keepsClear)
     {
-        const_cast<QWidget*>(anchor)->installEventFilter(this);
-        for (QWidget* w : windows) {
+        for (QWidget* w : windows)
             windows_.emplace_back(w);
-            w->installEventFilter(this);
-        }
+        g_docks.emplace_back(this);
+        look_.setInterval(kLookMs);
+        connect(&look_, &QTimer::timeout, this, [this] { follow(); });
+        startFollowing();
         dock();
     }
 
     ~Dock() override
     {
-        if (anchor_)
-            const_cast<QWidget*>(anchor_.data())->removeEventFilter(this);
-        for (const QPointer<QWidget>& w : windows_)
-            if (w)
-                w->removeEventFilter(this);
+        stopFollowing();
+        std::erase_if(g_docks, [this](const QPointer<Dock>& d) { return !d || d == this; });
     }
 
-    bool pending() const
-    {
-        if (!anchor_)
-            return false;
-        return !framedOnScreen(anchor_) || std::any_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
-                   return w && w->isVisible() && !framedOnScreen(w);
-               });
-    }
+    // Whether a shown window of the row is not yet where the frames on the
+    // screen put it.
+    bool pending() const { return following_ && anchor_ && !(placedByNow() && framed(false)); }
+
+    const QWidget* firstWindow() const { return windows_.front(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (!anchor_)
-            return false;
         switch (event->type()) {
         case QEvent::Move:
         case QEvent::Resize:
-            // Until the window manager has mapped the anchor, its moves are
-            // its placing; afterwards they are the operator's.
-            if (watched == anchor_ && !onScreen(anchor_)) {
-                dock();
-                break;
-            }
-            [[fallthrough]];
         case QEvent::Show:
         case QEvent::Paint:
-            // A frame the window manager has just put around a window shows
-            // in no event of its own; the first one after it finds it.
-            if (framesChanged())
-                dock();
-            else if (settled() || idle())
-                deleteLater();
+            if (watched == anchor_ || std::find(windows_.begin(), windows_.end(), watched) != windows_.end())
+                follow();
             break;
         default:
             break;
@@ -195,60 +167,121 @@ protected:
     }
 
 private:
+    // What a docking was placed by. The anchor's place counts until it is on
+    // the screen: its moves until then are its placing, afterwards the
+    // operator's.
+    struct Basis {
+        QRect anchor;
+        std::vector<QMargins> margins;  // the anchor's, then each window's
+        std::vector<QRect> taken;
+        bool operator==(const Basis&) const = default;
+    };
 
-    // Nothing is left to wait for: the anchor settled and every window shown
-    // with the frame it was placed by.
-    bool settled() const
+    void startFollowing()
     {
-        return framedOnScreen(anchor_) && std::all_of(windows_.begin(), windows_.end(), [this](const QPointer<QWidget>& w) {
-                   return !w || (w->isVisible() && framedOnScreen(w));
-               });
-    }
-
-    std::vector<QMargins> currentFrames() const
-    {
-        std::vector<QMargins> frames{frameMargins(anchor_)};
+        following_ = true;
+        since_.start();
+        look_.start();
+        if (anchor_)
+            const_cast<QWidget*>(anchor_.data())->installEventFilter(this);
         for (const QPointer<QWidget>& w : windows_)
-            frames.push_back(w ? frameMargins(w) : QMargins());
-        return frames;
+            if (w)
+                w->installEventFilter(this);
     }
 
-    bool framesChanged() const
+    void stopFollowing()
     {
-        if (frameMargins(anchor_) != usedFrames_.front())
-            return true;
-        for (std::size_t i = 0; i < windows_.size(); ++i)
-            if (windows_[i] && frameMargins(windows_[i]) != usedFrames_[i + 1])
-                return true;
-        return false;
+        following_ = false;
+        look_.stop();
+        if (anchor_)
+            const_cast<QWidget*>(anchor_.data())->removeEventFilter(this);
+        for (const QPointer<QWidget>& w : windows_)
+            if (w)
+                w->removeEventFilter(this);
     }
 
-    // Placed against the anchor's final place, none of the windows shown:
-    // nothing is left to follow, and a window shown later is docked anew.
-    bool idle() const
+    // Whether the frames it was placed by are still those on the screen.
+    bool placedByNow() const
     {
-        return framedOnScreen(anchor_) && std::none_of(windows_.begin(), windows_.end(), [](const QPointer<QWidget>& w) {
-                   return w && w->isVisible();
-               });
+        const Basis now = basis();
+        return now.margins == used_.margins && now.taken == used_.taken &&
+               (onScreen(anchor_) || now.anchor == used_.anchor);
+    }
+
+    void follow()
+    {
+        if (!following_)
+            return;
+        if (!anchor_ || since_.hasExpired(kFollowMs))
+            stopFollowing();
+        else if (!placedByNow())
+            dock();
+        else if (framed(true))
+            stopFollowing();
+    }
+
+    // Whether the anchor, every window of the row (or, without `hiddenToo`,
+    // every shown one) and every one it keeps clear of are on the screen
+    // with their frames. A window hidden at its docking is mostly shown
+    // just after it, so a row that has one follows on until it is.
+    bool framed(bool hiddenToo) const
+    {
+        if (!framedOnScreen(anchor_))
+            return false;
+        const auto done = [hiddenToo](const QWidget* w) {
+            return !w || (w->isVisible() ? framedOnScreen(w) : !hiddenToo);
+        };
+        const std::vector<const QWidget*> clear = keptClearOf();
+        return std::all_of(windows_.begin(), windows_.end(), [&](const QPointer<QWidget>& w) { return done(w); }) &&
+               std::all_of(clear.begin(), clear.end(), done);
+    }
+
+    // The shown windows of the rows docked beside the same anchor before this
+    // one and still open (their first window shown), none of this row's. A
+    // window left open when its row's first was closed (the pad after the
+    // set-up window) stands where the operator may move it, no longer docked.
+    std::vector<const QWidget*> keptClearOf() const
+    {
+        std::vector<const QWidget*> clear;
+        if (!keepsClear_)
+            return clear;
+        for (const QPointer<Dock>& d : g_docks) {
+            if (d == this)
+                break;
+            if (!d || !d->keepsClear_ || d->anchor_ != anchor_ || !d->windows_.front() ||
+                !d->windows_.front()->isVisible())
+                continue;
+            for (const QPointer<QWidget>& w : d->windows_)
+                if (w && w->isVisible() && std::find(windows_.begin(), windows_.end(), w) == windows_.end())
+                    clear.push_back(w);
+        }
+        return clear;
+    }
+
+    Basis basis() const
+    {
+        Basis b;
+        b.anchor = anchor_->frameGeometry();
+        const QMargins anchorMargins = frameMargins(anchor_);
+        b.margins.push_back(anchorMargins);
+        for (const QPointer<QWidget>& w : windows_)
+            b.margins.push_back(w ? frameMargins(w) : QMargins());
+        for (const QWidget* w : keptClearOf())
+            b.taken.push_back(w->geometry().marginsAdded(frameOrGuess(frameMargins(w), anchorMargins)));
+        return b;
     }
 
     void dock()
     {
-        usedFrames_ = currentFrames();
-        const QMargins anchorMargins = usedFrames_.front();
+        used_ = basis();
         std::vector<QMargins> margins;
-        QSize row(0, 0);
+        std::vector<QSize> sizes;
         for (const QPointer<QWidget>& w : windows_) {
-            margins.push_back(w ? marginsFor(w, anchorMargins) : QMargins());
-            if (!w)
-                continue;
-            const QSize frame = w->size().grownBy(margins.back());
-            row.rwidth() += (row.width() > 0 ? spacing_ : 0) + frame.width();
-            row.rheight() = std::max(row.height(), frame.height());
+            margins.push_back(w ? marginsBy(w, anchor_) : QMargins());
+            if (w)
+                sizes.push_back(w->size().grownBy(margins.back()));
         }
-        QRect area;
-        const QRect anchor = anchor_->frameGeometry();
-        QPoint at = place_(anchor, row, areaOf(anchor_, area) ? area : QRect());
+        QPoint at = place_(used_.anchor, rowSize(sizes, spacing_), areaOf(anchor_), used_.taken);
         for (std::size_t i = 0; i < windows_.size(); ++i) {
             QWidget* w = windows_[i];
             if (!w)
@@ -262,110 +295,70 @@ private:
     std::vector<QPointer<QWidget>> windows_;
     Placement place_;
     int spacing_;
-    std::vector<QMargins> usedFrames_;
+    bool keepsClear_;
+    bool following_ = false;
+    QTimer look_;
+    QElapsedTimer since_;
+    Basis used_;
 };
 
 Dock* dockOf(const QWidget* window)
 {
     if (!window)
         return nullptr;
-    for (QObject* child : window->children())
-        if (auto* dock = dynamic_cast<Dock*>(child))
-            return dock;
+    for (const QPointer<Dock>& d : g_docks)
+        if (d && d->firstWindow() == window)
+            return d;
     return nullptr;
 }
 
-void dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& windows, int spacing)
+void dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& windows, int spacing, bool keepsClear)
 {
     std::vector<QWidget*> row;
     std::copy_if(windows.begin(), windows.end(), std::back_inserter(row), [](QWidget* w) { return w != nullptr; });
     if (row.empty() || !anchor)
         return;
     delete dockOf(row.front());
-    new Dock(anchor, std::move(place), row, spacing);
-}
-
-bool askWindowManager()
-{
-#if QT_CONFIG(xcb)
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-    if (!c)
-        return false;
-    static constexpr char kCheck[] = "_NET_SUPPORTING_WM_CHECK";
-    xcb_intern_atom_reply_t* atom =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof kCheck - 1, kCheck), nullptr);
-    const xcb_atom_t check = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(atom);
-    if (check == XCB_ATOM_NONE)
-        return false;
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    xcb_get_property_reply_t* property =
-        xcb_get_property_reply(c, xcb_get_property(c, 0, root, check, XCB_ATOM_WINDOW, 0, 1), nullptr);
-    const bool runs = property && xcb_get_property_value_length(property) >= 4;
-    std::free(property);
-    return runs;
-#else
-    return false;
-#endif
+    new Dock(anchor, std::move(place), row, spacing, keepsClear);
 }
 
 }  // namespace
 
-QPoint fitOnScreen(const QRect& frame, const QRect& area)
-{
-    return {fitAxis(frame.x(), frame.width(), area.x(), area.x() + area.width()),
-            fitAxis(frame.y(), frame.height(), area.y(), area.y() + area.height())};
-}
-
-QPoint placeBeside(const QRect& anchor, const QSize& group, int gap, const QRect& area)
-{
-    const int right = anchor.x() + anchor.width() + gap;
-    const int left = anchor.x() - gap - group.width();
-    const int x = fitsAcross(right, group.width(), area) ? right
-                  : fitsAcross(left, group.width(), area) ? left
-                                                           : right;
-    return fitOnScreen(QRect(QPoint(x, anchor.y()), group), area);
-}
-
-QSize frameSize(const QWidget* window, const QWidget* anchor)
-{
-    return window->size().grownBy(marginsFor(window, frameMargins(anchor)));
-}
+QSize frameSize(const QWidget* window, const QWidget* anchor) { return window->size().grownBy(marginsBy(window, anchor)); }
 
 void placeOnScreen(QWidget* window, QPoint wanted, const QWidget* anchor)
 {
-    const QMargins margins = marginsFor(window, frameMargins(anchor));
-    QRect area;
-    const QPoint at = areaOf(anchor, area) ? fitOnScreen(QRect(wanted, window->size().grownBy(margins)), area) : wanted;
+    const QMargins margins = marginsBy(window, anchor);
+    const QRect area = areaOf(anchor);
+    const QPoint at = area.isNull() ? wanted : fitOnScreen(QRect(wanted, window->size().grownBy(margins)), area);
     putFrameAt(window, at, margins);
 }
 
 void dockBeside(const QWidget* anchor, int gap, const std::vector<QWidget*>& windows, int spacing)
 {
     dock(anchor,
-         [gap](const QRect& a, const QSize& row, const QRect& area) {
-             return area.isNull() ? QPoint(a.x() + a.width() + gap, a.y()) : placeBeside(a, row, gap, area);
+         [gap](const QRect& a, const QSize& row, const QRect& area, const std::vector<QRect>& taken) {
+             return area.isNull() ? QPoint(a.x() + a.width() + gap, a.y()) : placeBesideClear(a, row, gap, area, taken);
          },
-         windows, spacing);
+         windows, spacing, true);
 }
 
 void centreOn(QWidget* window, const QWidget* anchor)
 {
     dock(anchor,
-         [](const QRect& a, const QSize& frame, const QRect& area) {
-             const QPoint at(a.x() + a.width() / 2 - frame.width() / 2, a.y() + a.height() / 2 - frame.height() / 2);
-             return area.isNull() ? at : fitOnScreen(QRect(at, frame), area);
+         [](const QRect& a, const QSize& frame, const QRect& area, const std::vector<QRect>&) {
+             if (area.isNull())
+                 return QPoint(a.x() + a.width() / 2 - frame.width() / 2, a.y() + a.height() / 2 - frame.height() / 2);
+             return centredOn(a, frame, area);
          },
-         {window}, 0);
+         {window}, 0, false);
 }
 
 void reopenInPlace(QWidget* window) { new KeptPlace(window); }
 
 bool framedOnScreen(const QWidget* window)
 {
-    static const bool windowManagerRuns = askWindowManager();
-    return onScreen(window) && (!windowManagerRuns || knownFrame(frameMargins(window)));
+    return onScreen(window) && (!windowManagerRuns() || knownFrame(frameMargins(window)));
 }
 
 bool dockPending(const QWidget* window)

@@ -539,10 +539,10 @@ void TMain_View::Calibrate4Click()
         B_Align->setEnabled(true);
     }
     if (step < setup::SetupWizardLink::StepFinished) {
-        // The pad opens beside the wizard at its activation: the two are
-        // docked as one row, so neither covers the other.
-        QWidget* pad = manualPad_ && !manualPad_->isVisible() ? manualPad_ : nullptr;
-        platform::dockBeside(this, 0, {wizard, pad}, setup::kPadGap);
+        // The wizard and the pad are one row, so neither covers the other:
+        // a hidden pad opens there at the wizard's activation, an open one
+        // moves there now.
+        platform::dockBeside(this, 0, {wizard, manualPad_}, setup::kPadGap);
         wizard->show();
         wizard->repaint();
         wizard->raise();

@@ -3,6 +3,7 @@
 #include "core/names.h"
 #include "core/params.h"
 #include "forms/translate.h"
+#include "platform/boxes_above.h"
 #include "platform/form_activation.h"
 
 #include <QEvent>
@@ -28,6 +29,9 @@ TF_Manual::TF_Manual(QWidget* parent) : SignalReceiver<QWidget>(parent, Qt::Tool
     FormResize();
     ADD_HANDLE(bus::F_Manual, this);
     platform::onFormActivate(this, [this] { FormActivate(); });
+    // It stays on top: a box or dialog shown while it is open must not lie
+    // under it.
+    platform::keepBoxesAbove(this);
 }
 
 void TF_Manual::FormActivate()

@@ -17,6 +17,8 @@
 #include "ui/manual.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -99,6 +101,40 @@ void fillLists(TF_preselect& preselect, TF_presel_add& entry)
     entry.Object_Decl->setText(QStringLiteral("-5d23'28.0"));
 }
 
+// Gear again, with the pad left open where the set-up window lands: the
+// pulses dialog, and the box it shows for a text it refuses, come up above
+// the pad; then the pad moves beside the set-up window, the two clear of the
+// device window.
+void saveSetUpOverOpenPad(const QString& setup, const Windows& w)
+{
+    platform::placeOnScreen(&w.pad, {w.main.frameGeometry().right() + 1, w.main.frameGeometry().top()}, &w.main);
+    whenSettled({&w.pad}, [] {});
+    QTimer::singleShot(0, &w.encoder, [&] {
+        whenSettled({&w.encoder, &w.pad}, [&] {
+            screenshots::save(setup + QStringLiteral("/pulses"), {&w.encoder, &w.pad});
+            const QString typed = w.encoder.edt_RA_enc->text();
+            w.encoder.edt_RA_enc->setText(QStringLiteral("abc"));
+            QTimer::singleShot(0, &w.encoder, [&] {
+                auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (!box || box == &w.encoder)
+                    return;
+                box->setObjectName(QStringLiteral("box"));
+                whenSettled({box, &w.pad}, [&] {
+                    screenshots::save(setup + QStringLiteral("/box"), {box, &w.pad});
+                    box->accept();
+                });
+            });
+            w.encoder.B_Start->click();
+            w.encoder.edt_RA_enc->setText(typed);
+            w.encoder.B_Start->click();
+        });
+    });
+    w.main.Calibrate4Click();
+    whenSettled({&w.wizard, &w.pad, &w.device}, [] {});
+    screenshots::save(setup + QStringLiteral("/padopen"), {&w.wizard, &w.pad, &w.device});
+    w.wizard.B_Cancel->click();
+}
+
 void saveAll(const QString& folder, const Windows& w)
 {
     // The device window where the main window docks it.
@@ -129,6 +165,7 @@ void saveAll(const QString& folder, const Windows& w)
     whenSettled({&w.wizard, &w.pad}, [] {});
     screenshots::save(setup, {&w.wizard, &w.pad});
     w.wizard.B_Cancel->click();
+    saveSetUpOverOpenPad(setup, w);
 }
 
 }  // namespace

@@ -231,6 +231,20 @@ on_screen() {
     { [ "$2" -ge "$6" ] && [ "$3" -ge "$7" ] && [ $(($2 + $4)) -le $(($6 + $8)) ] && [ $(($3 + $5)) -le $(($7 + $9)) ]; } ||
         fail "$1 at $2,$3 size $4x$5 is not wholly on the screen $6,$7 $8x$9 ($size, main window $place at $(rect_of Main_View frame))"
 }
+# Fails if the frames of windows $1 and $2 overlap.
+apart() {
+    # shellcheck disable=SC2046
+    set -- "$1" "$2" $(rect_of "$1" frame) $(rect_of "$2" frame)
+    [ $# = 10 ] || fail "$1, $2: no geometry saved"
+    { [ $(($3 + $5)) -le "$7" ] || [ $(($7 + $9)) -le "$3" ] || [ $(($4 + $6)) -le "$8" ] || [ $(($8 + ${10})) -le "$4" ]; } ||
+        fail "$1 at $3,$4 ${5}x$6 and $2 at $7,$8 ${9}x${10} cover each other ($size, main window $place at $(rect_of Main_View frame))"
+}
+# Fails unless window $1 was stacked above window $2, as the window manager held them.
+stacked_above() {
+    a=$(rect_of "$1" stacked) b=$(rect_of "$2" stacked)
+    { [ -n "$a" ] && [ -n "$b" ] && [ "$a" -ge 0 ] && [ "$b" -ge 0 ] && [ "$a" -gt "$b" ]; } ||
+        fail "$1 (stacked $a) lies under $2 (stacked $b) ($size, $place)"
+}
 
 # 5. The screenshot run, the main window at the left edge, in the middle and
 # at the right edge: the device window docked beside it and the pad below it
@@ -273,6 +287,19 @@ for size in 1366x768 1024x768; do
         { [ $((2 * $5 + $7 - 2 * $1 - $3)) -ge -3 ] && [ $((2 * $5 + $7 - 2 * $1 - $3)) -le 3 ] &&
             [ $((2 * $6 + $8 - 2 * $2 - $4)) -ge -3 ] && [ $((2 * $6 + $8 - 2 * $2 - $4)) -le 3 ]; } ||
             fail "the encoder pulses dialog is not centred on the main window on $size ($place): $*"
+        # Hardware, then Gear; then Gear again with the pad left open where the
+        # set-up window lands: the pad moves 10 px right of the set-up window,
+        # and the two stand clear of the device window (these screens have
+        # room for all three). The pulses dialog, and the box it shows for
+        # "abc", come up above the pad, which stays on top.
+        for w in setup/padopen/Setup setup/padopen/F_Manual setup/box/box; do on_screen $w; done
+        for w in Setup F_Manual; do apart setup/$w dev_int; apart setup/padopen/$w setup/padopen/dev_int; done
+        # shellcheck disable=SC2046
+        set -- $(rect_of setup/padopen/Setup frame) $(rect_of setup/padopen/F_Manual frame)
+        { [ "$5" = $(($1 + $3 + 10)) ] && [ "$6" = "$2" ]; } ||
+            fail "Gear left the open pad where it was, not 10 px right of the set-up window on $size ($place): $*"
+        stacked_above setup/pulses/Form1 setup/pulses/F_Manual
+        stacked_above setup/box/box setup/box/F_Manual
         # By their client areas: under load the toolkit may save a frame it
         # has not yet learnt, where the client area is already in its place.
         for w in param_view F_Language; do

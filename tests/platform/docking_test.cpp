@@ -1,5 +1,6 @@
-// Where a docked window goes: the wanted place when it lies wholly on the
-// screen, else the least move that brings it onto the screen's free area.
+// Docked windows on the test stand's screens: placed by the frames they
+// have or are taken to get, followed until the frames are known, and a row
+// docked later clear of one docked before.
 
 #include "platform/docking.h"
 
@@ -16,109 +17,12 @@
 
 namespace {
 
-using platform::fitOnScreen;
-
-// A laptop's screen and a small one, the main window (frame 444 x 354) at
-// their left edge, in the middle and at the right edge; the device window
-// (frame 334 x 224) wanted 20 px right of it, the set-up window (404 x 368)
-// right beside it and the pad (309 x 309) 10 px right of that.
-TEST(Docking, ThePlaceIsKeptWhereItFitsElseTheLeastMoveBringsItOn)
-{
-    struct Case {
-        const char* what;
-        QRect frame, area;
-        QPoint expected;
-    };
-    const QRect laptop(0, 0, 1366, 768), small(0, 0, 1024, 768);
-    const Case cases[] = {
-        {"laptop, main left: device", {464, 0, 334, 224}, laptop, {464, 0}},
-        {"laptop, main left: set-up window", {444, 0, 404, 368}, laptop, {444, 0}},
-        {"laptop, main left: pad", {858, 0, 309, 309}, laptop, {858, 0}},
-        {"laptop, main middle: device", {925, 200, 334, 224}, laptop, {925, 200}},
-        {"laptop, main middle: pad", {1319, 200, 309, 309}, laptop, {1057, 200}},
-        {"laptop, main right: device", {1386, 0, 334, 224}, laptop, {1032, 0}},
-        {"laptop, main right: set-up window", {1366, 0, 404, 368}, laptop, {962, 0}},
-        {"small, main left: device", {464, 0, 334, 224}, small, {464, 0}},
-        {"small, main left: pad", {858, 0, 309, 309}, small, {715, 0}},
-        {"small, main middle: device", {754, 0, 334, 224}, small, {690, 0}},
-        {"small, main right: set-up window", {1024, 0, 404, 368}, small, {620, 0}},
-        {"exactly at the right and bottom edges", {690, 544, 334, 224}, small, {690, 544}},
-        {"below the bottom edge", {0, 700, 309, 309}, small, {0, 459}},
-        {"left of and above the area", {-50, -20, 334, 224}, small, {0, 0}},
-        {"on a second screen, past its right edge", {2700, 10, 334, 224}, {1920, 0, 1024, 768}, {2610, 10}},
-        {"below a panel at the top", {100, 0, 334, 224}, {0, 32, 1366, 736}, {100, 32}},
-        {"larger than the area: its top left stays on it", {500, 100, 1200, 900}, small, {0, 0}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(fitOnScreen(c.frame, c.area), c.expected) << c.what;
-}
-
 QRect screenNamed(const char* name)
 {
     for (QScreen* s : QGuiApplication::screens())
         if (s->name() == QLatin1String(name))
             return s->availableGeometry();
     return {};
-}
-
-// The frames a window manager gives them: the main window 442 x 355, the
-// device window 332 x 245, the set-up window 402 x 369 and the pad 307 x 330,
-// the pad 10 px right of the set-up window, so that row is 719 x 369. On a
-// laptop's screen and a small one, the main window at the left edge, in the
-// middle and at the right edge: right of it where that fits, else left of it
-// (the row's last frame ending where the main window's begins), else moved
-// the least distance onto the screen.
-TEST(Docking, BesideTheMainWindowRightElseLeftElseTheLeastMove)
-{
-    struct Case {
-        const char* what;
-        QRect area;
-        int mainLeft;
-        QSize group;
-        int gap;
-        QPoint expected;
-    };
-    const QRect laptop(0, 0, 1366, 768), small(0, 0, 1024, 768);
-    const QSize device(332, 245), setupRow(402 + 10 + 307, 369);
-    const Case cases[] = {
-        {"laptop, main left: device", laptop, 0, device, 20, {462, 0}},
-        {"laptop, main middle: device", laptop, 462, device, 20, {924, 0}},
-        {"laptop, main right: device", laptop, 924, device, 20, {572, 0}},
-        {"small, main left: device", small, 0, device, 20, {462, 0}},
-        {"small, main middle: device", small, 291, device, 20, {692, 0}},
-        {"small, main right: device", small, 582, device, 20, {230, 0}},
-        {"laptop, main left: set-up row", laptop, 0, setupRow, 0, {442, 0}},
-        {"laptop, main middle: set-up row", laptop, 462, setupRow, 0, {647, 0}},
-        {"laptop, main right: set-up row", laptop, 924, setupRow, 0, {205, 0}},
-        {"small, main left: set-up row", small, 0, setupRow, 0, {305, 0}},
-        {"small, main middle: set-up row", small, 291, setupRow, 0, {305, 0}},
-        {"small, main right: set-up row", small, 582, setupRow, 0, {305, 0}},
-    };
-    for (const Case& c : cases) {
-        const QRect main(c.mainLeft, 0, 442, 355);
-        const QPoint at = platform::placeBeside(main, c.group, c.gap, c.area);
-        EXPECT_EQ(at, c.expected) << c.what;
-        EXPECT_TRUE(c.area.contains(QRect(at, c.group))) << c.what;
-    }
-}
-
-TEST(Docking, BesideTheMainWindowAtTheScreensEdges)
-{
-    struct Case {
-        const char* what;
-        QRect anchor, area;
-        QSize group;
-        QPoint expected;
-    };
-    const Case cases[] = {
-        {"low on the screen: moved up, still beside", {0, 600, 442, 355}, {0, 0, 1366, 768}, {332, 245}, {462, 523}},
-        {"below a panel at the top", {0, 0, 442, 355}, {0, 32, 1366, 736}, {332, 245}, {462, 32}},
-        {"on a second screen: left of the main window there", {2900, 0, 442, 355}, {1920, 0, 1366, 768},
-         {332, 245}, {2548, 0}},
-        {"wider than the screen: its left edge stays on it", {0, 0, 442, 355}, {0, 0, 1024, 768}, {1200, 300}, {0, 0}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(platform::placeBeside(c.anchor, c.group, 20, c.area), c.expected) << c.what;
 }
 
 // The screen that counts is the one holding the anchor, and a window that
@@ -180,6 +84,54 @@ TEST_F(SmallScreen, ARowOfWindowsStaysSideBySideOnTheScreen)
     EXPECT_TRUE(area.contains(w)) << "the set-up window leaves the screen";
     EXPECT_TRUE(area.contains(p)) << "the pad leaves the screen";
     EXPECT_EQ(p.right(), area.right()) << "moved no further than needed";
+}
+
+// The device window and the set-up row docked beside one main window at
+// either edge or in the middle of a small screen, in either order: the one
+// docked later keeps clear of the other, both wholly on the screen. A row
+// docked before whose windows are hidden is not in the way.
+TEST_F(SmallScreen, ARowDockedLaterKeepsClearOfTheOneDockedBefore)
+{
+    for (const int mainLeft : {0, 291, 582}) {
+        for (const bool deviceFirst : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "main at " << mainLeft << (deviceFirst ? ", device first" : ", set-up first"));
+            QWidget main, device, wizard, pad;
+            main.resize(440, 330);
+            device.resize(330, 220);
+            wizard.resize(400, 344);
+            pad.resize(305, 305);
+            main.move(area.x() + mainLeft, area.y());
+            showAll({&main});
+            const auto dockDevice = [&] {
+                platform::dockBeside(&main, 20, {&device});
+                showAll({&device});
+            };
+            const auto dockRow = [&] {
+                platform::dockBeside(&main, 0, {&wizard, &pad}, 10);
+                showAll({&wizard, &pad});
+            };
+            if (deviceFirst) {
+                dockDevice();
+                dockRow();
+            } else {
+                dockRow();
+                dockDevice();
+            }
+            const QRect d = device.frameGeometry(), w = wizard.frameGeometry(), p = pad.frameGeometry();
+            EXPECT_FALSE(d.intersects(w)) << "the device window and the set-up window cover each other";
+            EXPECT_FALSE(d.intersects(p)) << "the device window and the pad cover each other";
+            EXPECT_EQ(p.topLeft(), QPoint(w.right() + 1 + 10, w.top()));
+            for (const QRect& r : {d, w, p})
+                EXPECT_TRUE(area.contains(r)) << r.x() << "," << r.y();
+
+            // Hidden, the earlier windows leave the place beside the main
+            // window to the next docking.
+            for (QWidget* x : {&device, &wizard, &pad})
+                x->hide();
+            dockRow();
+            EXPECT_EQ(wizard.frameGeometry().top(), main.frameGeometry().top());
+        }
+    }
 }
 
 // A docking made before the main window is on the screen: the window manager
