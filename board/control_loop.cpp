@@ -563,9 +563,10 @@ void ControlLoop::position()
 
 void ControlLoop::motion()
 {
-    // The speeds stand for the keys of the connection up now; read first, so
-    // the keys of a later one cannot be behind them. A frame that finds
-    // another connection up when it goes out is dropped.
+    // The speeds are the keys' of the connection up now. Its number is read
+    // first: the next connection comes up only after this one's keys were
+    // released, so its number never goes with these speeds. A frame that
+    // finds another connection up when it goes out is dropped.
     const HAL::Connection connection = HAL::CURRENT_CONNECTION();
     const ManualMotion m = MANUAL.modify([](ManualMotion& s) {
         s.HMV = addSaturated(s.HMV, s.HRAMP);

@@ -147,9 +147,10 @@ Tdev_int::Tdev_int(QWidget* parent)
             connectionLost();
     };
     // A board let go of while its writes work (Disconnect, a reconnect, a
-    // switch to another board, a stalled input) may still take frames: its
-    // last one must not be a motion frame the loop can no longer follow with
-    // others. After the loop's own last frame nothing more goes out.
+    // switch to another board, a stalled input), or whose writes failed for
+    // a moment, may still take frames: its last one must not be a motion
+    // frame the loop can no longer follow with others. After the loop's own
+    // last frame nothing more goes out.
     HidDevice1->LastReport = []() -> std::optional<THidData> {
         if (HAL::SEALED())
             return std::nullopt;
