@@ -101,6 +101,8 @@ protected:
         board.start(5);
         CONTROL::INIT_CONTR(CONTROL::LoopHooks{{}, [this] { cycles.fetch_add(1); },
                                                [this](std::int32_t h, std::int32_t v) { hold.built(h, v); }});
+        // The loop's start clears the speeds and requests made before it.
+        ASSERT_TRUE(runCycles(1));
     }
 
     void TearDown() override
