@@ -49,6 +49,7 @@ Connection CURRENT_CONNECTION()
     const Link* link = g_link.load(std::memory_order_acquire);
     return link ? link->connection() : 0;
 }
+
 void SET_PAUSE(PauseFn pause) { g_pause.store(pause ? pause : &sleepFor); }
 
 void SEND_CTRL(std::int16_t HOR, std::int16_t VERT, std::int16_t digio, Connection builtFor)

@@ -5,8 +5,8 @@
 // thread (THidThread).
 //
 // Interfaces are numbered from 1 in the platform's enumeration order; 0 names
-// none. Everything runs on the user-interface thread except SENDDATA and
-// GETCONNECTED, which any thread may call.
+// none. Everything runs on the user-interface thread except the senders,
+// GETCONNECTED and CONNECTION, which any thread may call.
 
 #include "platform/hid_backend.h"
 #include "platform/gui_bridge.h"
