@@ -86,10 +86,12 @@ void defaultGearWait(std::uint32_t code)
 
 enum class GearWrite { Acknowledged, Unanswered, Closed };
 
-// Sends one gear frame until its own acknowledgement arrives. The events
-// handled while it waits may close the program: then it stops at once, so
-// the loop's stop frame stays the last the board gets.
-GearWrite writeGear(std::uint32_t code, void (*send)())
+// Sends one gear frame to `board` until its own acknowledgement arrives. The
+// events handled while it waits may close the program: then it stops at
+// once, so the loop's stop frame stays the last the board gets. They may
+// also end the connection or switch to another board: the write ends with
+// its connection, and nothing another board sends counts as its answer.
+GearWrite writeGear(std::uint32_t code, void (*send)(HAL::Connection), HAL::Connection board)
 {
     // A stale acknowledgement of an earlier write must not count; replies
     // meant for the loop's handshakes stay where they are.
@@ -97,11 +99,15 @@ GearWrite writeGear(std::uint32_t code, void (*send)())
     for (int n = 0; n < kGearSends; ++n) {
         if (CLOSING.load())
             return GearWrite::Closed;
-        send();
+        if (HAL::CURRENT_CONNECTION() != board)
+            return GearWrite::Unanswered;
+        send(board);
         if (g_gearWait)
             g_gearWait();
         else
             defaultGearWait(code);
+        if (HAL::CURRENT_CONNECTION() != board)
+            return CLOSING.load() ? GearWrite::Closed : GearWrite::Unanswered;
         if (HAL::TAKE_REPLY(code))
             return GearWrite::Acknowledged;
     }
@@ -216,11 +222,12 @@ void SAVE_GEAR(std::int32_t ra, std::int32_t de)
     HAL::HW_DE_GEAR = de;
     // The held gears stay the board's until it has taken a value: the
     // display, the next run's correction and the next write start from them.
-    const GearWrite raWrite = writeGear(HAL::CODE_GEAR_RA, &HAL::SEND_GEAR_RA);
+    const HAL::Connection board = HAL::CURRENT_CONNECTION();
+    const GearWrite raWrite = writeGear(HAL::CODE_GEAR_RA, &HAL::SEND_GEAR_RA, board);
     if (raWrite == GearWrite::Acknowledged)
         HW_RA_GEAR = ra;
     const GearWrite deWrite =
-        raWrite == GearWrite::Closed ? raWrite : writeGear(HAL::CODE_GEAR_DE, &HAL::SEND_GEAR_DE);
+        raWrite == GearWrite::Closed ? raWrite : writeGear(HAL::CODE_GEAR_DE, &HAL::SEND_GEAR_DE, board);
     if (deWrite == GearWrite::Acknowledged)
         HW_DE_GEAR = de;
     g_gearWriteActive = false;

@@ -81,15 +81,15 @@ Step retryShared(std::uint32_t code, Send&& send)
     return s;
 }
 
-// One step of a gear request while `active`; true when the board's gear has
-// been taken. A gear of 0 is no answer: the counter goes on, so the request
-// ends at its limit.
-bool gearStep(bool& active, std::uint32_t code, void (*send)(), const std::atomic<std::int32_t>& boardGear,
-              std::atomic<std::int32_t>& gear)
+// One step of a gear request to `link` while `active`; true when the board's
+// gear has been taken. A gear of 0 is no answer: the counter goes on, so the
+// request ends at its limit.
+bool gearStep(bool& active, std::uint32_t code, void (*send)(HAL::Connection), HAL::Connection link,
+              const std::atomic<std::int32_t>& boardGear, std::atomic<std::int32_t>& gear)
 {
     if (!active)
         return false;
-    const Step s = retryShared(code, send);
+    const Step s = retryShared(code, [send, link] { send(link); });
     const std::int32_t g = boardGear.load();
     if (s.replied && g != 0) {
         GET_INIT_COUNT = 0;
@@ -211,6 +211,7 @@ void ControlLoop::start()
     watchdogTimer_ = TWaitTimer::Create(GET_IPARAM(param::WD_Timer));
 
     positionPosted_ = false;
+    link_ = HAL::CURRENT_CONNECTION();
     deadline_ = platform::clock().monotonic();
     lastEndMs_ = timeOfDayMs();
     lastCycleMs_ = 0;
@@ -238,6 +239,7 @@ void ControlLoop::run()
 
 void ControlLoop::work()
 {
+    followConnection();
     configurationSave();
     handshakes();
     watchdog();
@@ -269,13 +271,47 @@ void ControlLoop::finish()
     watchdogTimer_.reset();
 }
 
+void ControlLoop::followConnection()
+{
+    const HAL::Connection now = HAL::CURRENT_CONNECTION();
+    if (now == link_)
+        return;
+    const HAL::Connection before = link_;
+    link_ = now;
+    endExchanges(before);
+}
+
+// What one board was asked, told or answered is no part of an exchange
+// with another: the exchanges that carry a board's values, or take a chain
+// of its replies, end here unanswered, as if they had given up. The power
+// and configuration reads go on: their replies tell the board that answers.
+void ControlLoop::endExchanges(HAL::Connection before)
+{
+    // The configuration a set-up run learnt is its board's; it is consumed
+    // as if written, but nothing goes to the board up now.
+    if (SAVE_CONF.load()) {
+        HAL::SAVE_HW_CONF(before);
+        SAVE_CONF = false;
+    }
+    // The operator's pulses and the set-up chain (alignment, set-up
+    // information, the gear reads) belong to the run begun on that board.
+    SET_ENC_VAL = false;
+    SET_ENC_ALIGN = false;
+    setupInfo_ = raGear_ = deGear_ = setupStart_ = false;
+    GET_INIT_COUNT = 0;
+    // Readings of two boards' clocks make no drift: a sync still asked for
+    // starts again with this board's; a time base worked out is dropped.
+    getTime_ = setTimeOffset_ = timeBaseRequest_ = timeBaseSet_ = readingArrived_ = false;
+    clockReading_ = syncCounter_ = firstReading_ = secondReading_ = drift_ = 0;
+}
+
 void ControlLoop::configurationSave()
 {
     // Cleared only once written: while it is set, the parameters the frame is
     // built from are in use, and the set-up wizard leaves them alone.
     if (!SAVE_CONF.load())
         return;
-    HAL::SAVE_HW_CONF();
+    HAL::SAVE_HW_CONF(link_);
     pause(10);
     SAVE_CONF = false;
 }
@@ -288,9 +324,11 @@ void ControlLoop::handshakes()
     initRequestBlock();
     encoderAlignmentBlock();
     setupInformationBlock();
-    if (gearStep(raGear_, HAL::CODE_RA_GEAR_REQUEST, &HAL::SEND_RA_GEAR_REQUEST, HAL::HW_RA_GEAR, HW_RA_GEAR))
+    if (gearStep(raGear_, HAL::CODE_RA_GEAR_REQUEST, &HAL::SEND_RA_GEAR_REQUEST, link_, HAL::HW_RA_GEAR,
+                 HW_RA_GEAR))
         deGear_ = true;
-    if (gearStep(deGear_, HAL::CODE_DE_GEAR_REQUEST, &HAL::SEND_DE_GEAR_REQUEST, HAL::HW_DE_GEAR, HW_DE_GEAR))
+    if (gearStep(deGear_, HAL::CODE_DE_GEAR_REQUEST, &HAL::SEND_DE_GEAR_REQUEST, link_, HAL::HW_DE_GEAR,
+                 HW_DE_GEAR))
         setupStart_ = true;
     encoderValuesBlock();
     setupStartBlock();
@@ -300,7 +338,7 @@ void ControlLoop::powerBlock()
 {
     if (!GET_POWER.load())
         return;
-    const Step s = retry(++powerCount_, HAL::CODE_POWER_REQUEST, &HAL::SEND_POWER_REQUEST);
+    const Step s = retry(++powerCount_, HAL::CODE_POWER_REQUEST, [this] { HAL::SEND_POWER_REQUEST(link_); });
     if (s.replied || s.gaveUp)
         powerCount_ = 0;
     if (s.replied) {
@@ -318,7 +356,7 @@ void ControlLoop::configurationBlock()
 {
     if (!GET_CONFIGURED.load())
         return;
-    const Step s = retryShared(HAL::CODE_ALIGN_REQUEST, &HAL::SEND_ALIGN_REQUEST);
+    const Step s = retryShared(HAL::CODE_ALIGN_REQUEST, [this] { HAL::SEND_ALIGN_REQUEST(link_); });
     if (s.replied) {
         GET_CONFIGURED = false;
         GET_INIT_COUNT = 0;
@@ -364,7 +402,7 @@ void ControlLoop::encoderAlignmentBlock()
         ui().showPowerBox();
         return;
     }
-    const Step s = retryShared(HAL::CODE_ALIGN, &HAL::SEND_MOT_ENC_ALIGN);
+    const Step s = retryShared(HAL::CODE_ALIGN, [this] { HAL::SEND_MOT_ENC_ALIGN(link_); });
     if (s.replied || s.gaveUp)
         SET_ENC_ALIGN = false;
     if (s.replied) {
@@ -377,7 +415,7 @@ void ControlLoop::setupInformationBlock()
 {
     if (!setupInfo_)
         return;
-    const Step s = retryShared(HAL::CODE_SETUP_REQUEST, &HAL::SEND_SETUP_REQUEST);
+    const Step s = retryShared(HAL::CODE_SETUP_REQUEST, [this] { HAL::SEND_SETUP_REQUEST(link_); });
     if (s.replied || s.gaveUp)
         setupInfo_ = false;
     if (!s.replied)
@@ -401,7 +439,7 @@ void ControlLoop::encoderValuesBlock()
     // The texts are read afresh for every send; one that the board cannot
     // take ends the request.
     bool refused = false;
-    const Step s = retryShared(HAL::CODE_ENC_VAL, [&refused] {
+    const Step s = retryShared(HAL::CODE_ENC_VAL, [this, &refused] {
         const auto texts = ui().encoderTexts();
         if (!texts)
             return;
@@ -411,7 +449,7 @@ void ControlLoop::encoderValuesBlock()
             refused = true;
             return;
         }
-        HAL::SEND_ENC_VAL(*ra, *de);
+        HAL::SEND_ENC_VAL(*ra, *de, link_);
     });
     if (s.replied || refused)
         GET_INIT_COUNT = 0;
@@ -443,7 +481,7 @@ void ControlLoop::clockRead()
     if (!getTime_)
         return;
     if (!HAL::TAKE_REPLY(HAL::CODE_RTC_REQUEST)) {
-        HAL::SEND_RTC_REQUEST();
+        HAL::SEND_RTC_REQUEST(link_);
         return;
     }
     clockReading_ = wrap32(std::int64_t{HAL::RTC.load()} * 1000 + HAL::RTCMSEC.load());
@@ -457,7 +495,7 @@ void ControlLoop::timeBaseExchange()
         return;
     if (timeBaseSet_) {
         if (!HAL::TAKE_REPLY(HAL::CODE_TIMEBASE)) {
-            HAL::SEND_TIMEBASE(HAL::TIMEBASE.load());
+            HAL::SEND_TIMEBASE(HAL::TIMEBASE.load(), link_);
         } else {
             timeBaseSet_ = false;
             setTimeOffset_ = false;
@@ -465,7 +503,7 @@ void ControlLoop::timeBaseExchange()
     }
     if (timeBaseRequest_) {
         if (!HAL::TAKE_REPLY(HAL::CODE_TIMEBASE_REQUEST)) {
-            HAL::SEND_TIMEBASE_REQUEST();
+            HAL::SEND_TIMEBASE_REQUEST(link_);
         } else {
             HAL::TIMEBASE = wrap32(std::int64_t{HAL::TIMEBASE.load()} - drift_);
             timeBaseRequest_ = false;
@@ -525,11 +563,18 @@ void ControlLoop::position()
 
 void ControlLoop::motion()
 {
+    // The speeds are the keys' of the connection up now. Its number is read
+    // first: the next connection comes up only after this one's keys were
+    // released, so its number never goes with these speeds. A frame that
+    // finds another connection up when it goes out is dropped.
+    const HAL::Connection connection = HAL::CURRENT_CONNECTION();
     const ManualMotion m = MANUAL.modify([](ManualMotion& s) {
         s.HMV = addSaturated(s.HMV, s.HRAMP);
         s.VMV = addSaturated(s.VMV, s.VRAMP);
     });
-    HAL::MOVE(m.HMV, m.VMV);
+    if (hooks_.motionBuilt)
+        hooks_.motionBuilt(m.HMV, m.VMV);
+    HAL::MOVE(m.HMV, m.VMV, connection);
 }
 
 }  // namespace CONTROL

@@ -7,6 +7,8 @@
 // A test drives it one cycle at a time (start(), then cycle()) on a test
 // clock; run() is what the loop's thread does.
 
+#include "board/hal.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -22,6 +24,9 @@ struct LoopHooks {
     std::function<void(int ms)> sleep;
     // Called on the loop's thread after each cycle has ended (benchmarks).
     std::function<void()> cycleEnded;
+    // Called on the loop's thread between building a cycle's motion frame
+    // and writing it, with the frame's speeds (tests hold the loop there).
+    std::function<void(std::int32_t hor, std::int32_t vert)> motionBuilt = {};
 };
 
 // Clears CONTR_RUNNING and ends every wait of a running loop at once.
@@ -59,6 +64,10 @@ private:
     void waitUntil(std::chrono::nanoseconds deadline);
     void waitForNextCycle();
 
+    // A cycle that finds another connection up than the cycle before ends
+    // what the exchanges in progress began with the one before.
+    void followConnection();
+    void endExchanges(HAL::Connection before);
     void configurationSave();
     void handshakes();
     void powerBlock();
@@ -78,6 +87,9 @@ private:
     void motion();
 
     LoopHooks hooks_;
+    // The connection this cycle's exchanges belong to, as it stood when the
+    // cycle began: their frames go to it only.
+    HAL::Connection link_ = 0;
     std::chrono::nanoseconds period_{0};    // Cycle_Time as read at the start
     std::chrono::nanoseconds deadline_{0};  // this cycle's on the monotonic clock
     std::unique_ptr<TWaitTimer> watchdogTimer_;

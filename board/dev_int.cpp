@@ -66,6 +66,19 @@ void Tdev_int::Link::writeIfConnected(const HAL::Frame& frame)
     device_->SENDDATA_GATED(0, reportOf(frame), [] { return true; });
 }
 
+HAL::Connection Tdev_int::Link::connection() const { return device_->CONNECTION(); }
+
+bool Tdev_int::Link::writeFor(const HAL::Frame& frame, HAL::Connection builtFor)
+{
+    // Asked under the send lock: no connect can come between the check and the write.
+    bool forThis = true;
+    device_->SENDDATA_GATED(0, reportOf(frame), [&] {
+        forThis = builtFor == HAL::ANY_CONNECTION || builtFor == device_->CONNECTION();
+        return forThis;
+    });
+    return forThis;
+}
+
 Tdev_int::Tdev_int(QWidget* parent)
     : QWidget(parent, Qt::Window), HidDevices1(new THidDevices(this)), HidDevice1(new THidDevice(this)),
       link_(HidDevice1)
@@ -134,9 +147,10 @@ Tdev_int::Tdev_int(QWidget* parent)
             connectionLost();
     };
     // A board let go of while its writes work (Disconnect, a reconnect, a
-    // switch to another board, a stalled input) may still take frames: its
-    // last one must not be a motion frame the loop can no longer follow with
-    // others. After the loop's own last frame nothing more goes out.
+    // switch to another board, a stalled input), or whose writes failed for
+    // a moment, may still take frames: its last one must not be a motion
+    // frame the loop can no longer follow with others. After the loop's own
+    // last frame nothing more goes out.
     HidDevice1->LastReport = []() -> std::optional<THidData> {
         if (HAL::SEALED())
             return std::nullopt;

@@ -78,6 +78,8 @@ private:
     public:
         explicit Link(THidDevice* device) : device_(device) {}
         void writeIfConnected(const HAL::Frame& frame) override;
+        HAL::Connection connection() const override;
+        bool writeFor(const HAL::Frame& frame, HAL::Connection builtFor) override;
 
     private:
         THidDevice* device_;

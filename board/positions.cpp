@@ -103,7 +103,7 @@ void DEV_INIT_CALIBRATION()
 // The incremental positions carry no offset.
 void SET_INC_CAL(double /*RA*/, double /*DE*/) {}
 
-std::int32_t MOVE(double DRA, double DDEC)
+std::int32_t MOVE(double DRA, double DDEC, Connection builtFor)
 {
     // Non-finite speeds stop the axis rather than reach a cast.
     const auto speed = [](double s) {
@@ -113,7 +113,7 @@ std::int32_t MOVE(double DRA, double DDEC)
     };
     const std::int16_t h = speed(DRA);
     const std::int16_t v = speed(DDEC);
-    MOVE_BASE(h, v);
+    MOVE_BASE(h, v, builtFor);
     return 0;
 }
 
@@ -121,7 +121,10 @@ namespace {
 std::int16_t outputWord() { return static_cast<std::int16_t>(DIGIO.load() & 0xFFFF); }
 }  // namespace
 
-void MOVE_BASE(std::int16_t HOR, std::int16_t VERT) { SEND_CTRL(HOR, VERT, outputWord()); }
+void MOVE_BASE(std::int16_t HOR, std::int16_t VERT, Connection builtFor)
+{
+    SEND_CTRL(HOR, VERT, outputWord(), builtFor);
+}
 
 Frame STOP_FRAME() { return MOTION_FRAME(0, 0, outputWord()); }
 

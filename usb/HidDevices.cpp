@@ -25,6 +25,23 @@ std::string couldNotConnect(std::uint16_t n) { return "Could not connect to devi
 void waitForStopRequest(THidThread& reader, std::chrono::nanoseconds left) { reader.waitForStop(left); }
 std::atomic<THidThread::IdleWait> g_idleWait{&waitForStopRequest};
 
+// One report through `handle`; nullptr when it went out whole, else the
+// failure's text.
+const char* writeReport(platform::HidHandle& handle, const platform::HidReportLengths& lengths,
+                        std::uint8_t reportId, const THidData& data)
+{
+    std::array<std::uint8_t, kWriteBufferSize> buf{};
+    buf[0] = reportId;
+    std::copy(data.begin(), data.begin() + 8, buf.begin() + 1);
+    const std::size_t length = std::min<std::size_t>(lengths.output, buf.size());
+    const int written = handle.write(std::span(buf).first(length));
+    if (written <= 0)
+        return kWriteFailed;
+    if (written < kWholeReport)
+        return kShortWrite;
+    return nullptr;
+}
+
 }  // namespace
 
 EUSBException::EUSBException(const std::string& message, std::string reason)
@@ -237,11 +254,16 @@ void THidThread::EXECUTE()
 
 // ---- THidDevice ------------------------------------------------------------
 
-THidDevice::THidDevice(QObject* owner) : QObject(owner) {}
+THidDevice::THidDevice(QObject* owner) : QObject(owner)
+{
+    lastTryTimer_.setSingleShot(true);
+    QObject::connect(&lastTryTimer_, &QTimer::timeout, this, [this] { finishLastTry(); });
+}
 
 THidDevice::~THidDevice()
 {
     DISCONNECT();
+    finishLastTry();
     if (FHIDDEVICES)
         FHIDDEVICES->UNHOOKHIDDEVICE(this);
     calls_.cancel();
@@ -277,6 +299,8 @@ platform::HidReportLengths THidDevice::GETCAPABILITIES(std::uint16_t DEVICENR)
 void THidDevice::CONNECT(std::uint16_t DEVICEINDEX)
 {
     DISCONNECT();
+    // What the device before was still to be told goes first.
+    finishLastTry();
     if (!FHIDDEVICES)
         return;
     if (DEVICEINDEX == 0 || DEVICEINDEX > FHIDDEVICES->GETNUMBEROFHIDDEVICES())
@@ -316,13 +340,13 @@ void THidDevice::CONNECT(std::uint16_t DEVICEINDEX)
     FCONNECTED.store(true);
 }
 
-void THidDevice::DISCONNECT() { disconnect(true); }
+void THidDevice::DISCONNECT() { disconnect(); }
 
-bool THidDevice::disconnect(bool lastReport)
+bool THidDevice::disconnect(bool writeFailed)
 {
     if (!FCONNECTED.load())
         return false;
-    const std::optional<THidData> last = lastReport && LastReport ? LastReport() : std::nullopt;
+    const std::optional<THidData> last = LastReport ? LastReport() : std::nullopt;
     // The reader is not waited for: it may be handing a report to this very
     // thread. It is joined once it has ended (reapReaders).
     if (FREADTHREAD) {
@@ -332,16 +356,34 @@ bool THidDevice::disconnect(bool lastReport)
     FDEVICEPATH.clear();
     FDEVICEINDEX = 0;
     bool sent = false;
+    bool tryLater = false;
     {
         std::lock_guard lock(sendMutex_);
-        if (last)
+        // Right after a failed write the device most likely fails this one
+        // too; a moment later it may take it.
+        if (last && writeFailed) {
+            lastTry_ = {std::move(FHANDLE), CAPABILITIES, *last};
+            tryLater = true;
+        } else if (last) {
             sent = writeLocked(0, *last) == nullptr;
+        }
         FHANDLE.reset();
         FCONNECTED.store(false);
     }
+    if (tryLater)
+        lastTryTimer_.start(LAST_TRY_DELAY_MS);
     if (OnDisconnect)
         OnDisconnect(this);
     return sent;
+}
+
+void THidDevice::finishLastTry()
+{
+    lastTryTimer_.stop();
+    std::lock_guard lock(sendMutex_);
+    if (lastTry_.handle)
+        writeReport(*lastTry_.handle, lastTry_.lengths, 0, lastTry_.report);
+    lastTry_.handle.reset();
 }
 
 void THidDevice::DEVICELISTCHANGE()
@@ -375,8 +417,14 @@ bool THidDevice::send(std::uint8_t reportId, const THidData& data, const std::fu
         std::lock_guard lock(sendMutex_);
         if (gate && (!FCONNECTED.load() || !(*gate)()))
             return false;
-        failure = FCONNECTED.load() ? writeLocked(reportId, data) : kNotConnected;
         connection = connection_.load();
+        // Its failure is on its way to the user-interface thread, which
+        // closes it; one box tells it.
+        if (FCONNECTED.load() && failedConnection_ == connection)
+            return false;
+        failure = FCONNECTED.load() ? writeLocked(reportId, data) : kNotConnected;
+        if (failure && FCONNECTED.load())
+            failedConnection_ = connection;
     }
     if (!failure)
         return true;
@@ -388,16 +436,7 @@ bool THidDevice::send(std::uint8_t reportId, const THidData& data, const std::fu
 
 const char* THidDevice::writeLocked(std::uint8_t reportId, const THidData& data)
 {
-    std::array<std::uint8_t, kWriteBufferSize> buf{};
-    buf[0] = reportId;
-    std::copy(data.begin(), data.begin() + 8, buf.begin() + 1);
-    const std::size_t length = std::min<std::size_t>(CAPABILITIES.output, buf.size());
-    const int written = FHANDLE->write(std::span(buf).first(length));
-    if (written <= 0)
-        return kWriteFailed;
-    if (written < kWholeReport)
-        return kShortWrite;
-    return nullptr;
+    return writeReport(*FHANDLE, CAPABILITIES, reportId, data);
 }
 
 bool THidDevice::SENDINT64(std::int64_t DATA)
@@ -413,14 +452,18 @@ bool THidDevice::SENDINT64(std::int64_t DATA)
 void THidDevice::USB_ERROR(const char* MSG, std::uint64_t connection)
 {
     // MSG is a constant text; the device lives until the program has ended.
-    // Writes failed: no last report is tried.
-    platform::runOnUiThread(
-        [this, MSG, connection] {
-            if (connection == connection_.load())
-                disconnect(false);
-            platform::dialogs().message("USB Error", MSG);
-        },
-        &calls_);
+    const auto fail = [this, MSG, connection] {
+        if (connection == connection_.load())
+            disconnect(/*writeFailed=*/true);
+        platform::dialogs().message("USB Error", MSG);
+    };
+    // The box waits for the operator; a sender on another thread (the
+    // control loop) goes on meanwhile, and drives a device connected again
+    // while the box is up.
+    if (platform::onUiThread())
+        platform::runOnUiThread(fail, &calls_);
+    else
+        platform::postToUiThread(fail, &calls_);
 }
 
 void THidDevice::NEWHIDDATA(THidThread*, std::uint8_t REPORTID, const THidData& DATA, std::size_t LENGTH)
@@ -448,7 +491,7 @@ void THidDevice::reapReaders()
         return;
     // Writes may still work where reads stopped: the device gets its last
     // report before the connection closes.
-    const bool lastSent = disconnect(true);
+    const bool lastSent = disconnect();
     if (OnReadFailure)
         OnReadFailure(this, lastSent);
 }

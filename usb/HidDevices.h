@@ -5,15 +5,15 @@
 // thread (THidThread).
 //
 // Interfaces are numbered from 1 in the platform's enumeration order; 0 names
-// none. Everything runs on the user-interface thread except SENDDATA and
-// GETCONNECTED, which any thread may call.
+// none. Everything runs on the user-interface thread except the senders,
+// GETCONNECTED and CONNECTION, which any thread may call.
 
 #include "platform/hid_backend.h"
 #include "platform/gui_bridge.h"
 #include "platform/thread.h"
 
 #include <QObject>
-
+#include <QTimer>
 
 #include <array>
 #include <atomic>
@@ -160,13 +160,17 @@ public:
     // After every disconnect: asked for, after a failed write, after a failed
     // read, or because a rescan no longer finds the interface.
     std::function<void(THidDevice* sender)> OnDisconnect;
-    // Every disconnect but the one after a failed write (asked for, a connect
-    // to another interface or the same again, a failed read, a rescan without
-    // the interface) first writes the report of id 0 this gives, when set and
-    // not empty, through the still open connection, with no other send in
-    // between: a device let go of, or whose input stalled, may still take it.
-    // A failed write of it shows no box.
+    // Every disconnect (asked for, a connect to another interface or the
+    // same again, a failed read, a rescan without the interface) first writes
+    // the report of id 0 this gives, when set and not empty, through the
+    // still open connection, with no other send in between: a device let go
+    // of, or whose input stalled, may still take it. After a failed or short
+    // write it is tried once more, LAST_TRY_DELAY_MS later, the write handle
+    // staying open till then (or till the next connect, which tries it
+    // first): a device whose writes failed for a moment takes it then. A
+    // failed write of it shows no box.
     std::function<std::optional<THidData>()> LastReport;
+    static constexpr int LAST_TRY_DELAY_MS = 250;
     // Then, after OnDisconnect: `lastSent` tells whether that report went out whole.
     std::function<void(THidDevice* sender, bool lastSent)> OnReadFailure;
     // Every input report, on the user-interface thread, in the order read.
@@ -184,17 +188,22 @@ public:
     void CONNECT(std::uint16_t DEVICEINDEX);
     void DISCONNECT();
     bool GETCONNECTED() const { return FCONNECTED.load(); }
+    // The number of the connection up now, counting the connects from 1; 0
+    // while none is up. Any thread.
+    std::uint64_t CONNECTION() const { return FCONNECTED.load() ? connection_.load() : 0; }
     std::string GETDEVICEPATH() const { return FDEVICEPATH; }
     std::uint16_t GETDEVICEINDEX() const { return FDEVICEINDEX; }
 
     // Writes report id and DATA elements 0 to 7; true when all went out. A
     // failure disconnects and shows the "USB Error" box on the user-interface
-    // thread; a caller on another thread waits until it is closed.
+    // thread: at once when sent from there; a caller on another thread does
+    // not wait for it. Until that disconnect, later sends of the connection
+    // whose write failed are dropped without a box of their own.
     bool SENDDATA(std::uint8_t REPORTID, const THidData& DATA);
     // For senders that drop a frame without a word when there is no board:
-    // `gate` is asked under the send lock, so no disconnect can slip in
-    // between; false, or no connection, drops the frame silently. A failed
-    // write is reported as by SENDDATA.
+    // `gate` is asked under the send lock, so no disconnect or connect can
+    // slip in between; false, or no connection, drops the frame silently. A
+    // failed write is reported as by SENDDATA.
     bool SENDDATA_GATED(std::uint8_t REPORTID, const THidData& DATA, const std::function<bool()>& gate);
     // The value's eight bytes, most significant first, as one report of id 0.
     bool SENDINT64(std::int64_t DATA);
@@ -217,9 +226,13 @@ private:
     // One report through the write handle; nullptr when it went out whole,
     // else the failure's text. sendMutex_ held, connected.
     const char* writeLocked(std::uint8_t reportId, const THidData& data);
-    // DISCONNECT, writing LastReport's report just before the handle closes
-    // where `lastReport`; true when it went out whole.
-    bool disconnect(bool lastReport);
+    // DISCONNECT, writing LastReport's report just before the handle closes;
+    // true when it went out whole. After a failed write the report is tried
+    // later instead (finishLastTry), and false is returned.
+    bool disconnect(bool writeFailed = false);
+    // The delayed try of the last report after a failed write, now; then
+    // the handle it kept open closes.
+    void finishLastTry();
     // Shows the failure and ends the connection `connection` (an earlier
     // connection's failure leaves a later one alone).
     void USB_ERROR(const char* MSG, std::uint64_t connection);
@@ -241,6 +254,17 @@ private:
     std::mutex sendMutex_;
     std::unique_ptr<platform::HidHandle> FHANDLE;  // write handle; sendMutex_
     platform::HidReportLengths CAPABILITIES;       // sendMutex_
+    // The connection whose write failed, until its disconnect; sendMutex_.
+    std::uint64_t failedConnection_ = 0;
+    // A write handle kept open after a failed write for one more try of the
+    // last report, with what it is to write; sendMutex_.
+    struct LastTry {
+        std::unique_ptr<platform::HidHandle> handle;
+        platform::HidReportLengths lengths;
+        THidData report{};
+    };
+    LastTry lastTry_;
+    QTimer lastTryTimer_;  // user-interface thread
 
     platform::UiCallGroup calls_;  // hand-offs and error boxes of this connection
 };

@@ -446,6 +446,27 @@ TEST_F(ClockSyncStand, LowersTheTimeBaseByTheDrift)
     EXPECT_EQ(board.timeBase, 700);
 }
 
+// The first reading comes from one board, then another is connected whose
+// clock is 300 ms behind: two boards' clocks make no drift.
+TEST_F(ClockSyncStand, ASwitchOfBoardsStartsTheMeasurementAgainOnTheNewBoard)
+{
+    startLoop();
+    cycle();
+    SET_TIME_SYNC = true;
+    int elapsed = 0;
+    cycles(2000, [&] {
+        elapsed += 10;
+        const bool second = sent(0x85) >= 1;
+        if (second)
+            link.number = 2;
+        board.rtcMs = 100000 + elapsed - (second ? 300 : 0);
+    });
+    EXPECT_FALSE(SET_TIME_SYNC);
+    EXPECT_EQ(sent(0x85), 3u) << "the new board's two readings";
+    ASSERT_EQ(sent(0x04), 1u);
+    EXPECT_EQ(board.timeBase, 1000) << "lowered by the difference of two boards' clocks";
+}
+
 TEST_F(ClockSyncStand, MeasuresAgainWhenTheDriftIsTooLarge)
 {
     sync(0, 2000, true);  // the board clock stands still

@@ -21,8 +21,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 
 namespace road_testing {
 
@@ -31,6 +34,56 @@ using testing_support::waitUntil;
 using Frame = SimBoard::Frame;
 
 inline bool moving(const Frame& f) { return f[0] == 0x05 && (f[1] | f[2] | f[3] | f[4]) != 0; }
+
+// Holds the control loop between building its motion frame and writing it:
+// once armed, the next frame built waits there until released.
+class MotionHold {
+public:
+    void arm()
+    {
+        std::lock_guard lock(m_);
+        armed_ = true;
+        held_ = released_ = false;
+    }
+    // The speeds of the frame held, once the loop waits with it.
+    bool waitHeld()
+    {
+        return waitUntil([&] {
+            std::lock_guard lock(m_);
+            return held_;
+        });
+    }
+    std::pair<std::int32_t, std::int32_t> heldSpeeds()
+    {
+        std::lock_guard lock(m_);
+        return speeds_;
+    }
+    void release()
+    {
+        {
+            std::lock_guard lock(m_);
+            armed_ = false;
+            released_ = true;
+        }
+        cv_.notify_all();
+    }
+    // On the loop's thread.
+    void built(std::int32_t hor, std::int32_t vert)
+    {
+        std::unique_lock lock(m_);
+        if (!armed_)
+            return;
+        held_ = true;
+        speeds_ = {hor, vert};
+        cv_.wait(lock, [&] { return released_; });
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool armed_ = false, held_ = false, released_ = false;
+    std::pair<std::int32_t, std::int32_t> speeds_{};
+};
 
 class RoadStand : public ::testing::Test {
 protected:
@@ -46,11 +99,15 @@ protected:
         window = std::make_unique<Tdev_int>();
         ASSERT_TRUE(window->HidDevice1->GETCONNECTED());
         board.start(5);
-        CONTROL::INIT_CONTR(CONTROL::LoopHooks{{}, [this] { cycles.fetch_add(1); }});
+        CONTROL::INIT_CONTR(CONTROL::LoopHooks{{}, [this] { cycles.fetch_add(1); },
+                                               [this](std::int32_t h, std::int32_t v) { hold.built(h, v); }});
+        // The loop's start clears the speeds and requests made before it.
+        ASSERT_TRUE(runCycles(1));
     }
 
     void TearDown() override
     {
+        hold.release();
         CONTROL::RESET();
         board.stop();
         other.stop();
@@ -91,6 +148,7 @@ protected:
     std::unique_ptr<Tctrl> ctrl;
     std::unique_ptr<Tdev_int> window;
     std::atomic<int> cycles{0};
+    MotionHold hold;
 };
 
 }  // namespace road_testing

@@ -23,12 +23,15 @@ public:
     SimLink& operator=(const SimLink&) = delete;
 
     void writeIfConnected(const HAL::Frame& frame) override;
+    HAL::Connection connection() const override { return number.load(); }
 
     // Decodes every report received so far; returns how many.
     std::size_t deliver();
 
     // False drops every frame, as an unplugged board does.
     std::atomic<bool> connected{true};
+    // The connection it stands for; another number is another board's.
+    std::atomic<HAL::Connection> number{1};
 
 private:
     SimBoard& board_;

@@ -509,33 +509,95 @@ TEST_F(HidDeviceTest, ConcurrentSendsAndReadsGoWholeThroughSeparateHandles)
     EXPECT_EQ(board->concurrentHandleUse(), 0);
 }
 
-TEST_F(HidDeviceTest, AFailedSendOnAnotherThreadWaitsForItsBoxWhichHoldsNoLock)
+// The control loop never waits for the operator: its failed send returns
+// at once, the sends after it are dropped until the connection is closed,
+// and one box follows on the user-interface thread, holding no lock.
+TEST_F(HidDeviceTest, AFailedSendOnAnotherThreadReturnsAtOnceAndOneBoxFollowsWhichHoldsNoLock)
 {
     dev.CONNECT(1);
     board->setWriteResult(-1);
-    std::atomic<bool> returned{false};
-    std::atomic<int> result{-1};
-    bool sawReturned = true;
     std::thread::id boxThread;
+    bool connectedWhileShown = true;
     boxes.whileShown = [&](const testing_support::FakeDialogs::Box& box) {
         boxThread = box.thread;
-        sawReturned = returned.load();
-        EXPECT_FALSE(dev.GETCONNECTED());
+        connectedWhileShown = dev.GETCONNECTED();
         board->setWriteResult(RecordingHidInterface::kWhole);
         dev.CONNECT(1);  // needs the send lock: would hang if the sender held it
         EXPECT_TRUE(dev.SENDDATA(0, THidData{}));
     };
+    std::atomic<bool> returned{false};
     std::thread loop([&] {
-        result = dev.SENDDATA(0, THidData{}) ? 1 : 0;
+        for (int i = 0; i < 5; ++i)
+            EXPECT_FALSE(dev.SENDDATA(0, THidData{}));
         returned = true;
     });
-    ASSERT_TRUE(waitUntil([&] { return returned.load(); }));
+    // Nothing is handled here meanwhile: a sender that waited for its box would never return.
+    ASSERT_TRUE(waitUntil([&] { return returned.load(); }, false));
     loop.join();
-    EXPECT_EQ(result, 0);
-    EXPECT_FALSE(sawReturned);
-    EXPECT_EQ(boxThread, ui);
+    EXPECT_TRUE(boxes.shown().empty());
+    EXPECT_EQ(board->written().size(), 1u) << "a send after the failure reached the device";
+    ASSERT_TRUE(waitUntil([] { return platform::pendingUiCalls() == 0; }));
     EXPECT_EQ(texts(), std::vector<std::string>{"Unable to write to the USB device."});
+    EXPECT_EQ(boxThread, ui);
+    EXPECT_FALSE(connectedWhileShown);
     EXPECT_TRUE(dev.GETCONNECTED());
+}
+
+// A write that fails for a moment: the device is told its last report once
+// more a moment later, through the write handle kept open till then, or
+// first thing at the next connect.
+TEST_F(HidDeviceTest, AFailedOrShortWriteTriesTheLastReportOnceMoreBeforeTheHandleCloses)
+{
+    const Report stop = {0, 0x05, 0, 0, 0, 0, 0x21, 0, 0};
+    dev.LastReport = [] { return THidData{0x05, 0, 0, 0, 0, 0x21, 0, 0}; };
+    struct Case {
+        const char* name;
+        int failure;
+        bool recovers;
+        bool connectAgain;
+    };
+    const Case cases[] = {
+        {"failed for a moment", -1, true, false},
+        {"one short write", 4, true, false},
+        {"still failing", -1, false, false},
+        {"failed, then connected again", -1, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dev.CONNECT(1);
+        const auto before = board->written().size();
+        const auto closedBefore = board->lastWritesOfClosedHandles().size();
+        boxes.clear();
+        board->setWriteResult(c.failure);
+        EXPECT_FALSE(dev.SENDDATA(0, THidData{0x05, 0, 0, 0, 100}));
+        EXPECT_FALSE(dev.GETCONNECTED());
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_EQ(board->written().size(), before + 1) << "tried at once, within the failure";
+        if (c.recovers)
+            board->setWriteResult(RecordingHidInterface::kWhole);
+        if (c.connectAgain) {
+            dev.CONNECT(1);
+            EXPECT_TRUE(dev.SENDDATA(0, THidData{0x05, 1}));
+        }
+        const std::size_t expected = before + 2 + (c.connectAgain ? 1 : 0);
+        ASSERT_TRUE(waitUntil([&] { return board->written().size() >= expected; }));
+        ASSERT_TRUE(waitUntil([&] { return board->openHandles() == (c.connectAgain ? 2 : 0); }));
+        const auto written = board->written();
+        ASSERT_EQ(written.size(), expected) << "one more try, no other";
+        EXPECT_EQ(written[before + 1], stop);
+        const auto closed = board->lastWritesOfClosedHandles();
+        if (c.recovers) {
+            EXPECT_EQ(closed.back(), stop) << "the device's last word from that handle";
+        } else {
+            EXPECT_EQ(closed.size(), closedBefore) << "nothing went out whole";
+        }
+        if (c.connectAgain) {
+            EXPECT_EQ(written.back(), (Report{0, 0x05, 1, 0, 0, 0, 0, 0, 0})) << "the new connection's after it";
+        }
+        EXPECT_EQ(boxes.shown().size(), 1u) << "the last report's failure shows no box";
+        board->setWriteResult(RecordingHidInterface::kWhole);
+        dev.DISCONNECT();
+    }
 }
 
 // What one connection left queued for the user-interface thread: a failed
