@@ -3,6 +3,7 @@
 #include "core/names.h"
 #include "core/params.h"
 #include "forms/translate.h"
+#include "platform/end_signals.h"
 #include "platform/form_activation.h"
 
 #include <QEvent>
@@ -28,6 +29,9 @@ TF_Manual::TF_Manual(QWidget* parent) : SignalReceiver<QWidget>(parent, Qt::Tool
     FormResize();
     ADD_HANDLE(bus::F_Manual, this);
     platform::onFormActivate(this, [this] { FormActivate(); });
+    // Stopped by Ctrl-Z with a button held: it counts as released when the
+    // program goes on, whatever the mouse did meanwhile.
+    platform::onContinue(this, [this] { releaseAll(); });
 }
 
 void TF_Manual::FormActivate()
