@@ -40,6 +40,15 @@ std::atomic<void (*)()> g_stopWake{nullptr};
 std::atomic<int> g_pendingStop{0};
 std::atomic<StopAction> g_stopAction{nullptr};
 
+// Made before a handler or listener needs it: at the catch, or by the
+// first listener, whichever comes first (both on the user-interface thread).
+void makeStopEvents()
+{
+    if (g_stopEvents[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_stopEvents) != 0)
+        g_stopEvents[0] = g_stopEvents[1] = -1;
+}
+
 // Async-signal-safe, as everything the stop handler calls.
 void noteStopEvent(char what)
 {
@@ -131,6 +140,7 @@ void dispatchStopEvents()
 void listenForStops(QObject* context, char on, std::function<void()> run)
 {
     QObject* app = QCoreApplication::instance();
+    makeStopEvents();
     if (g_stopEvents[0] < 0 || !context || !app)
         return;
     StopListeners& l = stopListeners();
@@ -182,9 +192,7 @@ void catchEndSignals()
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     sigaction(SIGPIPE, &ignore, nullptr);
-    if (g_stopEvents[0] < 0 &&
-        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_stopEvents) != 0)
-        g_stopEvents[0] = g_stopEvents[1] = -1;
+    makeStopEvents();
     // Ctrl-Z must not leave the mount moving while the program stands
     // still: a stop goes to the taker (the control loop) first.
     struct sigaction stop {};
