@@ -89,6 +89,7 @@ Run oneRun(SimBoard& board, TF_preselect& preselect, testing_support::FakeDialog
     std::atomic<bool> loading{false}, loaded{false};
     std::atomic<double> releaseMs{-1.0};
     std::atomic<bool> letGoDuringLoad{false};
+    std::atomic<bool> timed{false};
     std::thread helper([&] {
         while (!loading.load())
             std::this_thread::yield();
@@ -100,6 +101,7 @@ Run oneRun(SimBoard& board, TF_preselect& preselect, testing_support::FakeDialog
             std::this_thread::yield();
         if (!moving(board))
             releaseMs = std::chrono::duration<double, std::milli>(Clock::now() - letGo).count();
+        timed = true;
     });
     dialogs.chooseFile(list);
     loading = true;
@@ -107,10 +109,12 @@ Run oneRun(SimBoard& board, TF_preselect& preselect, testing_support::FakeDialog
     preselect.SELECT_FILE();  // reads and lists the whole file on this thread
     run.loadMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
     loaded = true;
+    // A release that waits for this thread gets through from here on.
+    serveUntil([&] { return timed.load(); });
     helper.join();
     run.releaseMs = releaseMs.load();
     run.duringLoad = letGoDuringLoad.load();
-    serveUntil([&] { return platform::pendingUiCalls() == 0; });
+    serveUntil([&] { return platform::pendingUiCalls() == 0 && !moving(board); });
     return run;
 }
 
