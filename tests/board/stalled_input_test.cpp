@@ -87,6 +87,20 @@ TEST_F(StalledInput, ABoardThatStopsReportingLetsGoOfTheKeyWithinASecondAndTheSt
     EXPECT_EQ(main.params(WM_STATUS_MESSAGE).back(), STATUS_BOARD_REPORTING);
 }
 
+// The windows are busy (a long list loading) when the input stalls: the
+// loop lets go of the key without them.
+TEST_F(StalledInput, ABoardThatStopsReportingWhileTheWindowsAreBusyLetsGoOfTheKeyAllTheSame)
+{
+    using namespace std::chrono;
+    holdUp();
+    const auto stalled = steady_clock::now();
+    board.silent = true;
+    ASSERT_TRUE(waitUntil([&] { return board.speeds() == std::pair{0, 0}; }, false));
+    EXPECT_LT(steady_clock::now() - stalled, milliseconds(1250));
+    EXPECT_EQ(main.count(WM_STATUS_MESSAGE), 0u) << "the status line is the windows' to tell, later";
+    ASSERT_TRUE(waitUntil([&] { return main.count(WM_STATUS_MESSAGE) == 1; }));
+}
+
 // Twice a second is reporting: the held key keeps the mount moving.
 TEST_F(StalledInput, ABoardReportingTwiceASecondKeepsItsKeyHeld)
 {

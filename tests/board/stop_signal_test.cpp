@@ -55,6 +55,12 @@ protected:
             g_stop.goOn = false;
         }
         platform::catchEndSignals();
+        // Raised here, a stop signal nobody catches would stop the tests.
+        for (const int signal : {SIGTSTP, SIGTTIN, SIGTTOU}) {
+            struct sigaction now {};
+            sigaction(signal, nullptr, &now);
+            ASSERT_NE(now.sa_handler, SIG_DFL) << signal;
+        }
         platform::setStopAction(&stopHere);
         RoadStand::SetUp();
     }

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
@@ -245,6 +246,16 @@ struct StopCase {
     const char* name;
 };
 
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+
+// Raised in this process, a stop signal nobody catches stops the tests.
+bool caught(int signal)
+{
+    struct sigaction now {};
+    sigaction(signal, nullptr, &now);
+    return now.sa_handler != SIG_DFL && now.sa_handler != SIG_IGN;
+}
+
 class StopSignals : public testing::TestWithParam<StopCase> {};
 
 TEST_P(StopSignals, TheTakerSettlesFirstThenTheProcessStopsAndGoesOnWhenContinued)
@@ -318,6 +329,8 @@ void recordStop(int signal) { g_stoppedBy = signal; }
 TEST(StopSignalsInProcess, APendingStopGoesToWhoeverDisarmsAndTheListenersHearOfIt)
 {
     platform::catchEndSignals();
+    for (const int signal : {SIGTSTP, SIGTTIN, SIGTTOU})
+        ASSERT_TRUE(caught(signal)) << signal;
     platform::setStopAction(&recordStop);
     QObject context;
     int noted = 0, continued = 0;

@@ -4,6 +4,7 @@
 #include "core/system_init.h"
 #include "platform/end_signals.h"
 #include "tests/support/fake_system.h"
+#include "tests/support/wait.h"
 #include "ui/manual.h"
 
 #include <QApplication>
@@ -169,11 +170,16 @@ void noStop(int) {}
 TEST_F(ManualPad, ADirectionHeldWhenTheProcessStoppedIsReleasedWhenItGoesOn)
 {
     platform::setStopAction(&noStop);
+    QObject listening;
+    int continued = 0;
+    platform::onContinue(&listening, [&] { ++continued; });
     QTest::mousePress(pad->Button2, Qt::LeftButton);
     posts();
     platform::stopProcess(SIGTSTP);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return continued == 1; }));
     EXPECT_EQ(posts(), (std::vector<Control::Seen>{{0, 1}}));
     platform::stopProcess(SIGTSTP);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return continued == 2; }));
     EXPECT_TRUE(posts().empty()) << "nothing held, nothing posted";
     platform::setStopAction(nullptr);
 }
