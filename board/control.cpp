@@ -3,12 +3,15 @@
 #include "board/control_states.h"
 #include "board/control_ui.h"
 #include "board/hal.h"
+#include "board/hand_keys.h"
 #include "core/angles.h"
 #include "core/astro.h"
 #include "core/names.h"
 #include "core/params.h"
 #include "core/utils.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/end_signals.h"
 #include "platform/presses_dropped.h"
 #include "platform/priority.h"
 
@@ -241,6 +244,31 @@ void SAVE_GEAR(std::int32_t ra, std::int32_t de)
 void SET_GEAR_WAIT(std::function<void()> wait) { g_gearWait = std::move(wait); }
 
 void BOARD_DISCONNECTED() { POWER_ON = false; }
+
+void STOP_PROCESS(int signal)
+{
+    // Sealed already: the loop has sent its last frame, which stays the last.
+    const bool sealed = HAL::SEALED();
+    HAL::MOVE(0, 0);
+    HAL::SEAL();
+    HAL::HAND_KEYS.pause();
+    platform::stopProcess(signal);
+    // Whatever was held when it stopped: the operator may have let go
+    // meanwhile, and the windows learn of it only now.
+    MANUAL.set({});
+    HAL::HAND_KEYS.resume(platform::clock().monotonic());
+    if (!sealed)
+        HAL::UNSEAL();
+}
+
+void TAKE_STOP_ON_UI()
+{
+    // A loop waiting for this thread sends nothing meanwhile.
+    if (!LOOP_WAITS_FOR_UI())
+        return;
+    if (const int signal = platform::takeStop())
+        STOP_PROCESS(signal);
+}
 
 void RESET()
 {

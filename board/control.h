@@ -80,6 +80,9 @@ extern std::atomic<std::int32_t> NEXT_CONTROL_STATE;  // taken over at the next 
 struct ManualMotion {
     std::int32_t HMV = 0, VMV = 0;      // horizontal or RA axis, vertical or Dec axis
     std::int32_t HRAMP = 0, VRAMP = 0;
+    // Set by the hand controller's keys: the loop lets them go as soon as
+    // the board reports the keys released (HAL::HAND_KEYS).
+    bool HAND = false;
 };
 extern Guarded<ManualMotion> MANUAL;
 
@@ -171,6 +174,16 @@ void SET_GEAR_WAIT(std::function<void()> wait);
 // The device window calls this when the board is disconnected or the dummy
 // device is chosen, so the power lamp does not claim power without a board.
 void BOARD_DISCONNECTED();
+
+// A stop signal (Ctrl-Z) taken: the mount is stopped (the zero-speed frame,
+// then nothing until the process goes on), the process stops as the
+// signal's default action does, and once continued the loop goes on with
+// every key and pad button counted as released. The loop's own thread runs
+// it, or the user-interface thread while the loop waits for that thread.
+void STOP_PROCESS(int signal);
+// User-interface thread, for each stop signal left to the loop: taken here
+// only while the loop waits for this thread, and so cannot take it itself.
+void TAKE_STOP_ON_UI();
 
 // Puts every module value back to its start, after joining a loop that still
 // runs (tests).

@@ -4,6 +4,7 @@
 #include "board/control_states.h"
 #include "board/control_ui.h"
 #include "board/hal.h"
+#include "board/hand_keys.h"
 #include "core/Signals.h"
 #include "core/angles.h"
 #include "core/astro.h"
@@ -12,6 +13,7 @@
 #include "core/rounding.h"
 #include "core/utils.h"
 #include "platform/clock.h"
+#include "platform/end_signals.h"
 #include "platform/stoppable_sleep.h"
 
 #include <algorithm>
@@ -38,6 +40,9 @@ platform::StoppableSleep& sleeper()
     static platform::StoppableSleep& s = *new platform::StoppableSleep;
     return s;
 }
+
+// From the stop signal's handler: a post, which is async-signal-safe.
+void wakeForStop() { sleeper().wake(); }
 
 // 32-bit wrap-around arithmetic of the clock values, without overflow.
 std::int32_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
@@ -143,7 +148,7 @@ void ControlLoop::waitUntil(std::chrono::nanoseconds deadline)
     using namespace std::chrono;
     for (;;) {
         const nanoseconds left = deadline - platform::clock().monotonic();
-        if (left <= nanoseconds::zero() || !CONTR_RUNNING.load())
+        if (left <= nanoseconds::zero() || !CONTR_RUNNING.load() || platform::stopPending())
             return;
         sleepFor(left);
     }
@@ -228,8 +233,12 @@ void ControlLoop::run()
     // A wake left from a stop that came when no loop waited; a stop from
     // here on is seen in CONTR_RUNNING before any wait.
     sleeper().clear();
+    // Ctrl-Z comes here first, so the mount stops before the process does.
+    platform::armStopTaker(&wakeForStop);
     start();
     while (CONTR_RUNNING.load()) {
+        if (const int signal = platform::takeStop())
+            STOP_PROCESS(signal);
         work();
         waitForNextCycle();
         endCycle();
@@ -268,6 +277,9 @@ void ControlLoop::finish()
 {
     HAL::MOVE(0, 0);
     HAL::SEAL();
+    // A stop that came meanwhile finds the mount stopped for good.
+    if (const int signal = platform::disarmStopTaker())
+        platform::stopProcess(signal);
     watchdogTimer_.reset();
 }
 
@@ -568,7 +580,12 @@ void ControlLoop::motion()
     // released, so its number never goes with these speeds. A frame that
     // finds another connection up when it goes out is dropped.
     const HAL::Connection connection = HAL::CURRENT_CONNECTION();
-    const ManualMotion m = MANUAL.modify([](ManualMotion& s) {
+    // A key let go is read here from the board's reports, past a user-
+    // interface thread that may be busy for seconds.
+    const bool handReleased = HAL::HAND_KEYS.released(platform::clock().monotonic());
+    const ManualMotion m = MANUAL.modify([handReleased](ManualMotion& s) {
+        if (s.HAND && handReleased)
+            s = {};
         s.HMV = addSaturated(s.HMV, s.HRAMP);
         s.VMV = addSaturated(s.VMV, s.VRAMP);
     });

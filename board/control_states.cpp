@@ -43,7 +43,7 @@ std::int32_t manualSpeed(std::int32_t step)
     return GET_ILPARAM(param::Manual_speed, 3 - step);
 }
 
-void manualMotion(std::int32_t b, std::int32_t step)
+void manualMotion(std::int32_t b, std::int32_t step, bool hand)
 {
     const bool up = b & BUP, down = b & BDOWN, left = b & BLEFT, right = b & BRIGHT;
     if (!(up || down || left || right)) {
@@ -67,6 +67,7 @@ void manualMotion(std::int32_t b, std::int32_t step)
             // Mirror what this word set, not a ramp or speed left from before.
             if (!equatorial && (left || right))
                 m.HRAMP = saturate(-std::int64_t{m.HRAMP});
+            m.HAND = hand;
         });
     } else {
         std::int64_t vSpeed = manualSpeed(step), hSpeed = vSpeed;
@@ -83,6 +84,7 @@ void manualMotion(std::int32_t b, std::int32_t step)
         MANUAL.modify([&](ManualMotion& m) {
             m.HMV = saturate(hmv);
             m.VMV = saturate(vmv);
+            m.HAND = hand;
         });
     }
     NEXT_CONTROL_STATE = CTRL_MOVING;
@@ -229,7 +231,7 @@ void ONBUTTON(const std::shared_ptr<THWdata>& buttons)
         if (b & BPARK)
             NEXT_CONTROL_STATE = CTRL_TOPARK;
         SIGNAL(bus::F_Manual, WM_BUTTON_MESSAGE, buttons);
-        manualMotion(b, buttons->SPEED);
+        manualMotion(b, buttons->SPEED, buttons->HAND);
     }
     if (b & BUNPARK)
         NEXT_CONTROL_STATE = GET_INIT_CONTROL(true);

@@ -20,6 +20,7 @@ std::atomic<EncoderDialog*> g_encoderDialog{nullptr};
 // cancels every one of them at once; a new run (tests) gets a fresh group.
 std::mutex g_mutex;
 std::shared_ptr<platform::UiCallGroup> g_group = std::make_shared<platform::UiCallGroup>();
+std::atomic<int> g_waiting{0};
 
 std::shared_ptr<platform::UiCallGroup> group()
 {
@@ -32,6 +33,10 @@ std::shared_ptr<platform::UiCallGroup> group()
 bool runOnUi(const std::function<void()>& work)
 {
     const auto calls = group();
+    g_waiting.fetch_add(1);
+    struct Done {
+        ~Done() { g_waiting.fetch_sub(1); }
+    } done;
     return platform::runOnUiThread(work, calls.get());
 }
 
@@ -95,6 +100,8 @@ UiCalls& ui() { return g_calls.get(); }
 void SET_UI_CALLS(UiCalls* calls) { g_calls.set(calls); }
 
 void BEGIN_UI_SHUTDOWN() { group()->cancel(); }
+
+bool LOOP_WAITS_FOR_UI() { return g_waiting.load() > 0; }
 
 void RESET_UI_SHUTDOWN()
 {

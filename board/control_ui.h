@@ -48,6 +48,8 @@ void SET_UI_CALLS(UiCalls* calls);
 
 // Shutdown: from now on no call waits, and waiting ones are released.
 void BEGIN_UI_SHUTDOWN();
+// The loop waits in one of the calls above (a box of its own on screen).
+bool LOOP_WAITS_FOR_UI();
 // A new run may wait again (tests).
 void RESET_UI_SHUTDOWN();
 

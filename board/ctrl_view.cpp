@@ -3,6 +3,7 @@
 #include "board/control.h"
 #include "board/control_states.h"
 #include "core/names.h"
+#include "platform/end_signals.h"
 
 #include <QCloseEvent>
 
@@ -11,6 +12,7 @@ Tctrl::Tctrl(QWidget* parent) : SignalReceiver<QWidget>(parent)
     setObjectName("ctrl");
     setWindowTitle("ctrl");
     ADD_HANDLE(bus::Control, this);
+    platform::onStopNoted(this, [] { CONTROL::TAKE_STOP_ON_UI(); });
 }
 
 void Tctrl::onSignal(const SignalEvent& message)

@@ -2,6 +2,7 @@
 
 #include "board/control.h"
 #include "board/frames.h"
+#include "board/hand_keys.h"
 #include "core/Signals.h"
 #include "core/names.h"
 #include "core/params.h"
@@ -9,8 +10,10 @@
 #include "core/utils.h"
 #include "forms/display.h"
 #include "forms/translate.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/display_tick.h"
+#include "platform/end_signals.h"
 #include "platform/form_activation.h"
 
 #include <QCheckBox>
@@ -50,6 +53,11 @@ std::string width4(std::int32_t v)
     while (s.size() < 4)
         s.insert(s.begin(), ' ');
     return s;
+}
+
+bool isEncoderFrame(const THidData& data, std::size_t length)
+{
+    return length >= 8 && (data[0] == HAL::TYPE_ABS_ENCODER || data[0] == HAL::TYPE_INC_ENCODER);
 }
 
 THidData reportOf(const HAL::Frame& frame)
@@ -140,8 +148,18 @@ Tdev_int::Tdev_int(QWidget* parent)
     HidDevice1->OnHidData = [this](THidDevice* s, std::uint8_t id, THidData d, std::size_t n) {
         HidDevice1HidData(s, id, d, n);
     };
+    // The keys as read, for the loop, however long the decoder above waits
+    // for this thread; and the time of each report, so a silent board is
+    // noticed.
+    HAL::HAND_KEYS.reset();  // this connection numbers its connects afresh
+    HidDevice1->OnReportRead = [](std::uint64_t connection, std::uint8_t, const THidData& d, std::size_t n) {
+        HAL::HAND_KEYS.read(connection, isEncoderFrame(d, n) ? std::optional<std::uint8_t>(d[1]) : std::nullopt,
+                            platform::clock().monotonic());
+    };
     HidDevice1->OnDisconnect = [this](THidDevice*) {
         CONTROL::BOARD_DISCONNECTED();
+        HAL::HAND_KEYS.end();
+        quietShown_ = false;
         releaseHandKeys();
         if (!ownChange_)
             connectionLost();
@@ -164,6 +182,7 @@ Tdev_int::Tdev_int(QWidget* parent)
     };
     HAL::SET_LINK(&link_);
     HidDevices1->OnDeviceChange = [this](THidDevices*) { HidDevices1DeviceChange(); };
+    platform::onContinue(this, [this] { holdOverKeys(); });
     HidDevices1DeviceChange();
     Timer1->start();
 }
@@ -175,7 +194,10 @@ Tdev_int::~Tdev_int()
     HidDevices1->OnDeviceChange = nullptr;
     // The connection outlives this body; its last disconnect must not reach
     // a window that is going.
-    HidDevice1->OnDisconnect = [](THidDevice*) { CONTROL::BOARD_DISCONNECTED(); };
+    HidDevice1->OnDisconnect = [](THidDevice*) {
+        CONTROL::BOARD_DISCONNECTED();
+        HAL::HAND_KEYS.end();
+    };
 }
 
 void Tdev_int::connectionLost()
@@ -299,6 +321,7 @@ void Tdev_int::B_ConnectClick()
         }
         // A reply the board before left in the mailbox is no answer of this one.
         HAL::HW_CONFIG_RECEIVED = 0;
+        HAL::HAND_KEYS.begin(HidDevice1->CONNECTION(), platform::clock().monotonic());
         SET_PARAM(param::USB_DEV, HidDevice1->GETDEVICEPATH());
         hide();
         setCaption(1);
@@ -319,6 +342,7 @@ void Tdev_int::Timer1Timer()
 {
     if (!HAL::DUMMY_SELECT && !HidDevice1->GETCONNECTED())
         setCaption(0);
+    watchReports();
     PROCESS();
     if (isVisible())
         showReadings();
@@ -352,12 +376,13 @@ std::uint8_t Tdev_int::inputBits() const
     // The last frame's bits stay in the board values after a disconnect; a
     // key held then must neither keep the mount slewing nor press itself
     // again on the next connection, whichever board that is.
-    return HidDevice1->GETCONNECTED() && keysKnown_ ? HAL::DIG_IN_R.load() : std::uint8_t{0};
+    return HidDevice1->GETCONNECTED() && keysKnown_ && !keysHeldOver_ ? HAL::DIG_IN_R.load() : std::uint8_t{0};
 }
 
 void Tdev_int::releaseHandKeys()
 {
     keysKnown_ = false;
+    keysHeldOver_ = false;
     const bool slewing = PREV_PROC_STATE & (BUP | BDOWN | BLEFT | BRIGHT);
     PROCESS();
     // The release is a message; taken later, the loop would go on sending
@@ -365,6 +390,26 @@ void Tdev_int::releaseHandKeys()
     // takes it now, after any press still queued before it.
     if (QObject* control = slewing ? HANDLE(bus::Control) : nullptr)
         QCoreApplication::sendPostedEvents(control, SignalEvent::eventType());
+}
+
+void Tdev_int::watchReports()
+{
+    if (quietShown_ || !HidDevice1->GETCONNECTED() || !HAL::HAND_KEYS.quiet(platform::clock().monotonic()))
+        return;
+    // Its input may have stalled while its writes still work: the key it
+    // reported last cannot be told from one held.
+    quietShown_ = true;
+    HAL::HAND_KEYS.forget();
+    releaseHandKeys();
+    SIGNAL(bus::Main_View, WM_STATUS_MESSAGE, STATUS_BOARD_QUIET);
+}
+
+void Tdev_int::holdOverKeys()
+{
+    // The reports the platform kept while the process stood still come
+    // first and would press again what was held when it stopped.
+    keysHeldOver_ = true;
+    PROCESS();
 }
 
 void Tdev_int::GET_BUTTONS(bool& UP, bool& DOWN, bool& LEFT, bool& RIGHT, bool& TRACK, bool& POINT, bool& STOP,
@@ -395,6 +440,7 @@ void Tdev_int::PROCESS()
         auto rec = std::make_shared<THWdata>();
         rec->BUTTONS = mask;
         rec->SPEED = speed;
+        rec->HAND = true;
         SIGNAL(bus::Control, WM_BUTTON_MESSAGE, rec);
         PREV_PROC_STATE = mask;
     }
@@ -408,6 +454,13 @@ void Tdev_int::HidDevice1HidData(THidDevice*, std::uint8_t, const THidData& Data
     if (!HidDevice1->GETCONNECTED())
         return;
     HAL::DECODE(Data.data(), Length);
-    if (Length >= 8 && (Data[0] == HAL::TYPE_ABS_ENCODER || Data[0] == HAL::TYPE_INC_ENCODER))
-        keysKnown_ = true;
+    if (!isEncoderFrame(Data, Length))
+        return;
+    keysKnown_ = true;
+    if ((Data[1] & HAL::HAND_DIRECTION_BITS) == 0)
+        keysHeldOver_ = false;
+    if (quietShown_) {
+        quietShown_ = false;
+        SIGNAL(bus::Main_View, WM_STATUS_MESSAGE, STATUS_BOARD_REPORTING);
+    }
 }

@@ -105,11 +105,19 @@ private:
     std::uint8_t inputBits() const;
     // At every disconnect: the hand controller's keys count as released.
     void releaseHandKeys();
+    // Each tick: a board that has stopped reporting lets its keys go, and
+    // the status line says so.
+    void watchReports();
+    // After the process was stopped and continued: keys held then count as
+    // released until the board reports them let go.
+    void holdOverKeys();
 
     std::vector<Entry> boards_;  // one per board entry, in list order
     Link link_;
     bool ownChange_ = false;     // the window itself connects, disconnects or rescans
     bool keysKnown_ = false;     // this connection's encoder frame has told its keys
+    bool keysHeldOver_ = false;  // held across a stop of the process, not let go since
+    bool quietShown_ = false;    // the status line says the board stopped reporting
     // CONN_B as last converted for the button.
     mutable std::array<std::string, 2> captionFrom_;
     mutable std::array<QString, 2> captionText_;

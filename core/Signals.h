@@ -47,6 +47,10 @@ enum : std::uint32_t {
     WM_NO_FLIP_MESSAGE = 1051,
 };
 
+// WM_STATUS_MESSAGE to "Main_view": whether the connected board goes on
+// reporting.
+enum : std::int64_t { STATUS_BOARD_REPORTING = 0, STATUS_BOARD_QUIET = 1 };
+
 // Origin of a position request.
 enum TSRC : std::int32_t { SRCTCP = 0, SRCMAIN = 1, SRCMAN = 2, SRCPRE = 3, SRCLIST = 4 };
 
@@ -80,6 +84,7 @@ struct Tpoint_data {
 struct THWdata {
     std::int32_t BUTTONS = 0;  // button word; for WM_IO_MESSAGE the low byte holds the outputs
     std::int32_t SPEED = 0;    // manual speed step 1 to 3
+    bool HAND = false;         // the board's hand controller, not the pad
 };
 
 // What a registered window receives for every post. A record travels as a

@@ -350,6 +350,7 @@ void TMain_View::FormActivate()
     LANGUAGE::SETSTRING("Main_View", "Align_msg", ALIGN_MSG);
     LANGUAGE::SETSTRING("Main_View", "Gear_msg", GEAR_MSG);
     LANGUAGE::SETSTRING("Main_View", "Save_msg", SAVE_MSG);
+    LANGUAGE::SETSTRING("Main_View", "Quiet_msg", QUIET_MSG);
     // Once per failed load: closing the box activates this window again.
     LANGUAGE::REPORT_MISSING();
     if (!SETUP_DONE) {
@@ -399,6 +400,7 @@ void TMain_View::onSignal(const SignalEvent& message)
     case WM_DE_MESSAGE: ONCHANGEDE(message.param()); break;
     case WM_TCP_MESSAGE: ONCHANGETCP(message.param()); break;
     case WM_DEMO_MESSAGE: ONDEMO(message.param()); break;
+    case WM_STATUS_MESSAGE: ONSTATUS(message.param()); break;
     case WM_CAL_MESSAGE: ONCALIBRATE(message.param()); break;
     default: break;  // state, point and unpark reports have no use here
     }
@@ -456,6 +458,11 @@ void TMain_View::ONDEMO(std::int64_t param)
         setStatus(kBoardDetected);
         CONTROL::GET_POWER = true;
     }
+}
+
+void TMain_View::ONSTATUS(std::int64_t param)
+{
+    setStatus(param == STATUS_BOARD_QUIET ? QUIET_MSG : kBoardDetected);
 }
 
 void TMain_View::ONCALIBRATE(std::int64_t param)

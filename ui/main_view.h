@@ -68,6 +68,8 @@ public:
     void ONCHANGEDE(std::int64_t tenths);
     void ONCHANGETCP(std::int64_t on);
     void ONDEMO(std::int64_t param);
+    // Whether the connected board goes on reporting.
+    void ONSTATUS(std::int64_t param);
     void ONCALIBRATE(std::int64_t param);
 
     // The set-up flow.
@@ -99,6 +101,7 @@ public:
     // --- State ------------------------------------------------------------
     bool SETUP_DONE = false;  // the first activation has been handled
     std::string INIT_MSG, ALIGN_MSG, GEAR_MSG, SAVE_MSG;
+    std::string QUIET_MSG = "The board has stopped reporting";
     std::string SAVE_OBJECT;
     bool hoverShown_ = false;  // the status line holds a help text, SAVE_OBJECT the status
     std::unique_ptr<TSound> PLAYSND;

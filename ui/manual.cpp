@@ -4,6 +4,7 @@
 #include "core/params.h"
 #include "forms/translate.h"
 #include "platform/boxes_above.h"
+#include "platform/end_signals.h"
 #include "platform/form_activation.h"
 
 #include <QEvent>
@@ -32,6 +33,9 @@ TF_Manual::TF_Manual(QWidget* parent) : SignalReceiver<QWidget>(parent, Qt::Tool
     // It stays on top: a box or dialog shown while it is open must not lie
     // under it.
     platform::keepBoxesAbove(this);
+    // Stopped by Ctrl-Z with a button held: it counts as released when the
+    // program goes on, whatever the mouse did meanwhile.
+    platform::onContinue(this, [this] { releaseAll(); });
 }
 
 void TF_Manual::FormActivate()

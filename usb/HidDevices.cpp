@@ -168,9 +168,9 @@ void THidDevices::UNHOOKHIDDEVICE(THidDevice* HIDDEVICE)
 // ---- THidThread ------------------------------------------------------------
 
 THidThread::THidThread(std::unique_ptr<platform::HidHandle> handle, int dataSize, Target target,
-                       platform::UiCallGroup* calls, std::function<void()> onEnded)
+                       platform::UiCallGroup* calls, std::function<void()> onEnded, Target onRead)
     : FHANDLE(std::move(handle)), DATASIZE(std::clamp(dataSize, 0, READ_BUFFER_SIZE)),
-      FONHIDDATA(std::move(target)), calls_(calls), onEnded_(std::move(onEnded))
+      FONHIDDATA(std::move(target)), onRead_(std::move(onRead)), calls_(calls), onEnded_(std::move(onEnded))
 {
 }
 
@@ -239,11 +239,21 @@ void THidThread::EXECUTE()
         std::copy(buf.begin() + 1, buf.end(), data.begin());
         const std::uint8_t reportId = buf[0];
         const auto length = static_cast<std::size_t>(n - 1);
-        // Everything by value: at shutdown this reader stops waiting for a
-        // hand-off that is still running.
-        if (FONHIDDATA &&
-            !platform::runOnUiThread(
-                [target = FONHIDDATA, self = this, reportId, data, length] { target(self, reportId, data, length); },
+        if (onRead_)
+            onRead_(this, reportId, data, length);
+        if (!FONHIDDATA)
+            continue;
+        // Not waited for: a busy user-interface thread must not keep this
+        // reader from the next report. Everything by value, as the hand-off
+        // may run after this reader has gone.
+        if (queued_->load() >= MAX_QUEUED_HANDOFFS)
+            continue;
+        queued_->fetch_add(1);
+        if (!platform::postToUiThread(
+                [target = FONHIDDATA, self = this, reportId, data, length, queued = queued_] {
+                    queued->fetch_sub(1);
+                    target(self, reportId, data, length);
+                },
                 calls_))
             break;  // the connection is going away, or the program is closing
     }
@@ -322,13 +332,17 @@ void THidDevice::CONNECT(std::uint16_t DEVICEINDEX)
     FDEVICEPATH = path;
     FINSTANCE = FHIDDEVICES->GETINSTANCE(DEVICEINDEX);
     const std::uint64_t connection = connection_.load() + 1;
+    THidThread::Target onRead;
+    if (OnReportRead)
+        onRead = [hook = OnReportRead, connection](THidThread*, std::uint8_t id, const THidData& data,
+                                                  std::size_t length) { hook(connection, id, data, length); };
     auto reader = std::make_unique<THidThread>(
         std::move(readHandle), caps.input,
         [this, connection](THidThread* sender, std::uint8_t id, const THidData& data, std::size_t length) {
             if (connection == connection_.load())
                 NEWHIDDATA(sender, id, data, length);
         },
-        &calls_, [this] { reapReaders(); });
+        &calls_, [this] { reapReaders(); }, std::move(onRead));
     FREADTHREAD = reader.get();
     readers_.push_back(std::move(reader));
     FREADTHREAD->start();

@@ -102,12 +102,19 @@ private:
 // checkers understand, and the stack size one the reader chooses.
 class THidThread {
 public:
+    // `sender` is the reader that read the report. A hand-off may run after
+    // its reader has ended and gone: it names the reader, nothing more.
     using Target = std::function<void(THidThread* sender, std::uint8_t reportId, const THidData& data,
                                       std::size_t length)>;
 
     // A read that waits no longer than this sees a stop request in time.
     static constexpr int READ_TIMEOUT_MS = 50;
     static constexpr int READ_BUFFER_SIZE = 10;
+    // Hand-offs queued for a user-interface thread that does not take them;
+    // the reports read beyond are not handed on (as the platform's own
+    // buffer loses reports for a reader that falls behind), though `onRead`
+    // still sees each of them.
+    static constexpr int MAX_QUEUED_HANDOFFS = 4096;
 
     // How a reader waits out the rest of a read time-out after a read that
     // came back empty early; a stop request ends the wait at once. Tests
@@ -116,10 +123,13 @@ public:
     static void SET_IDLE_WAIT(IdleWait wait);
 
     // Reads `dataSize` bytes a report (cut to the buffer) from `handle`, which
-    // it owns; no handle ends the reader at once. Hand-offs run in `calls`,
-    // and so does `onEnded` on the user-interface thread once the reader ended.
+    // it owns; no handle ends the reader at once. Each report goes to
+    // `onRead` on this reader's thread as soon as it is read, then to
+    // `target` on the user-interface thread: handed off there in `calls`,
+    // in the order read, without waiting for it to be taken. `onEnded` runs
+    // in `calls` too, after the last hand-off, once the reader ended.
     THidThread(std::unique_ptr<platform::HidHandle> handle, int dataSize, Target target,
-               platform::UiCallGroup* calls, std::function<void()> onEnded);
+               platform::UiCallGroup* calls, std::function<void()> onEnded, Target onRead = {});
     // Stops the reader, waits for it, then closes its handle.
     ~THidThread();
     THidThread(const THidThread&) = delete;
@@ -140,6 +150,9 @@ private:
     std::unique_ptr<platform::HidHandle> FHANDLE;
     const int DATASIZE;
     const Target FONHIDDATA;
+    const Target onRead_;
+    // Hand-offs not yet taken; shared with them, as they may outlive the reader.
+    const std::shared_ptr<std::atomic<int>> queued_ = std::make_shared<std::atomic<int>>(0);
     platform::UiCallGroup* const calls_;
     const std::function<void()> onEnded_;
     std::atomic<bool> FABORTREQUEST{false};
@@ -178,6 +191,12 @@ public:
     // hand-off of an ended connection still arrives until the next connect,
     // never after it.
     std::function<void(THidDevice* sender, std::uint8_t ReportId, THidData Data, std::size_t Length)> OnHidData;
+    // Every input report once more, as soon as its reader has read it, on
+    // the reader's thread: for what must not wait for the user-interface
+    // thread. `connection` is GETCONNECTION of the connection that read it.
+    // Taken by each connect; it must be quick and safe on any thread.
+    std::function<void(std::uint64_t connection, std::uint8_t ReportId, const THidData& Data, std::size_t Length)>
+        OnReportRead;
 
     THidDevices* HidDevices() const { return FHIDDEVICES; }
     void SETHIDDEVICES(THidDevices* list);

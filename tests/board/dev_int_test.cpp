@@ -4,13 +4,16 @@
 #include "board/control.h"
 #include "board/dev_int.h"
 #include "board/frames.h"
+#include "board/hand_keys.h"
 #include "core/params.h"
 #include "core/system_init.h"
 #include "tests/support/allocations.h"
 #include "tests/support/bus_recorder.h"
 #include "tests/support/fake_dialogs.h"
 #include "tests/support/fake_hid.h"
+#include "platform/end_signals.h"
 #include "tests/support/sim_board_interface.h"
+#include "tests/support/test_clock.h"
 #include "tests/support/wait.h"
 
 #include <QCheckBox>
@@ -21,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <list>
 #include <memory>
 
@@ -352,6 +356,122 @@ TEST_F(DeviceWindow, AFailedReadReleasesAHeldKeyAndTheRescanConnectsAgain)
     window->HidDevices1DeviceChange();  // the window's rescan
     EXPECT_TRUE(window->HidDevice1->GETCONNECTED());
     EXPECT_EQ(demo().back(), 0);
+}
+
+// The board's reports on the test's clock: seconds of silence pass at once.
+class QuietBoard : public DeviceWindow {
+protected:
+    void SetUp() override
+    {
+        DeviceWindow::SetUp();
+        node = addBoard(board, "/dev/hidraw0");
+        open();
+    }
+    // The reader reads the clock: it goes first.
+    void TearDown() override { DeviceWindow::TearDown(); }
+
+    // One encoder frame, told apart from the one before by its count, read
+    // at the clock's time and decoded; then one tick of the window.
+    void frame()
+    {
+        board.setCounts(++tag, 0);
+        board.step();
+        ASSERT_TRUE(waitUntil([&] { return HAL::TEL_POS.load().RA == tag; }));
+        tick();
+    }
+    void tick()
+    {
+        window->Timer1Timer();
+        QCoreApplication::processEvents();
+    }
+    std::vector<std::int64_t> status()
+    {
+        QCoreApplication::processEvents();
+        return main.params(WM_STATUS_MESSAGE);
+    }
+
+    testing_support::TestClock clock;
+    SimBoard board;
+    std::shared_ptr<SimBoardInterface> node;
+    std::int32_t tag = 0;
+};
+
+TEST_F(QuietBoard, ASecondWithoutReportsLetsTheKeysGoAndTheNextEncoderFrameTellsThemAgain)
+{
+    board.handBits = 0x02;
+    frame();
+    ASSERT_EQ(buttonMasks().back(), BUP);
+
+    // Twice a second, or at any pace up to a second, is reporting.
+    for (const int gapMs : {500, 500, 999, 1, 998}) {
+        clock.advance(gapMs);
+        frame();
+    }
+    clock.advance(999);
+    tick();
+    EXPECT_EQ(buttonMasks(), std::vector<std::int32_t>{BUP});
+    EXPECT_TRUE(status().empty());
+    EXPECT_FALSE(HAL::HAND_KEYS.released(clock.monotonic()));
+
+    clock.advance(1);
+    tick();
+    EXPECT_EQ(buttonMasks().back(), 0) << "a second of silence releases the key";
+    EXPECT_EQ(status(), std::vector<std::int64_t>{STATUS_BOARD_QUIET});
+    EXPECT_TRUE(window->HidDevice1->GETCONNECTED()) << "its writes may still work: the connection stays";
+    EXPECT_TRUE(HAL::HAND_KEYS.released(clock.monotonic()));
+    EXPECT_TRUE(boxes.shown().empty());
+    clock.advance(5000);
+    tick();
+    EXPECT_EQ(status().size(), 1u) << "said once";
+
+    // A reply is no encoder frame: the keys stay let go.
+    board.sendReport({0, 0xF0, 0, 0, 0, 0, 0, 0, 0x55});
+    ASSERT_TRUE(waitUntil([&] { return !HAL::HAND_KEYS.quiet(clock.monotonic()); }));
+    tick();
+    EXPECT_EQ(buttonMasks().back(), 0);
+    EXPECT_TRUE(HAL::HAND_KEYS.released(clock.monotonic()));
+
+    frame();
+    EXPECT_EQ(buttonMasks().back(), BUP) << "the key still held counts again";
+    EXPECT_EQ(status(), (std::vector<std::int64_t>{STATUS_BOARD_QUIET, STATUS_BOARD_REPORTING}));
+    EXPECT_FALSE(HAL::HAND_KEYS.released(clock.monotonic()));
+}
+
+TEST_F(QuietBoard, ABoardSilentFromItsConnectIsTold)
+{
+    clock.advance(1000);
+    tick();
+    EXPECT_EQ(status(), std::vector<std::int64_t>{STATUS_BOARD_QUIET});
+    EXPECT_TRUE(buttonMasks().empty()) << "no key had been told";
+    frame();
+    EXPECT_EQ(status(), (std::vector<std::int64_t>{STATUS_BOARD_QUIET, STATUS_BOARD_REPORTING}));
+}
+
+// What the board kept while the process stood still comes first after the
+// continue and tells of keys held when it stopped.
+void noStop(int) {}
+
+TEST_F(QuietBoard, AKeyHeldWhenTheProcessStoppedCountsAsReleasedUntilLetGo)
+{
+    platform::catchEndSignals();
+    platform::setStopAction(&noStop);
+    board.handBits = 0x02;
+    frame();
+    ASSERT_EQ(buttonMasks().back(), BUP);
+
+    platform::stopProcess(SIGTSTP);
+    tick();
+    EXPECT_EQ(buttonMasks().back(), 0);
+    frame();
+    frame();
+    EXPECT_EQ(buttonMasks(), (std::vector<std::int32_t>{BUP, 0})) << "the key reported held does not press";
+
+    board.handBits = 0x00;
+    frame();
+    board.handBits = 0x02;
+    frame();
+    EXPECT_EQ(buttonMasks(), (std::vector<std::int32_t>{BUP, 0, BUP})) << "pressed again, it counts";
+    platform::setStopAction(nullptr);
 }
 
 }  // namespace

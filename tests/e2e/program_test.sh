@@ -198,6 +198,30 @@ for case in "DISPLAY is not set|-u DISPLAY" "DISPLAY=:$dead cannot be opened|DIS
         "$work/nodisplay.log" || fail "${case#*|}: not the no-display message: $(cat "$work/nodisplay.log")"
 done
 
+# 4d. Ctrl-Z (SIGTSTP) stops the program once the control loop has stopped
+# the mount, also while the loop waits for a box of its own ("Motor Power
+# not connected"); SIGCONT lets it go on, and SIGTERM then ends it as ever.
+# Started in a process group of its own, as a shell with job control starts
+# a job: the terminal's stops stop no orphaned group.
+start_display
+state() { sed -n 's/.*) \(.\).*/\1/p' /proc/$pid/stat 2>/dev/null; }
+stopped() { [ "$(state)" = T ]; }
+going_on() { s=$(state); [ -n "$s" ] && [ "$s" != T ]; }
+for ready in window_up power_box_up; do
+    init_pressed=""
+    perl -e 'setpgrp(0, 0); exec @ARGV or exit 127' "$program" & pid=$!
+    within $ready 1000 "Ctrl-Z ($ready): not ready within 10 s"
+    kill -TSTP $pid
+    within stopped 500 "Ctrl-Z ($ready): not stopped within 5 s"
+    kill -CONT $pid
+    within going_on 500 "Ctrl-Z ($ready): still stopped 5 s after SIGCONT"
+    kill -TERM $pid
+    within gone 500 "Ctrl-Z ($ready): still running 5 s after SIGTERM"
+    status=0; wait $pid || status=$?
+    [ $status -eq 0 ] || fail "Ctrl-Z ($ready): exit status $status after SIGCONT and SIGTERM"
+done
+stop_display
+
 # --- Small screens under a window manager -----------------------------------
 # A virtual screen of a laptop's size and a small one, each with openbox as
 # the window manager, which frames the windows and places the main window.

@@ -140,6 +140,25 @@ TEST_F(MainView, DemoMessageTellsWhetherABoardIsThere)
     }
 }
 
+// The device window tells whether the connected board goes on reporting.
+TEST_F(MainView, StatusMessageSaysWhenTheBoardHasStoppedReportingInTheOperatorsLanguage)
+{
+    activateOnly();
+    view->ONDEMO(0);
+    SIGNAL("Main_view", WM_STATUS_MESSAGE, STATUS_BOARD_QUIET);
+    settle();
+    EXPECT_EQ(status(), "The board has stopped reporting");
+    SIGNAL("Main_view", WM_STATUS_MESSAGE, STATUS_BOARD_REPORTING);
+    settle();
+    EXPECT_EQ(status(), "Tarnel2 detected");
+
+    LANGUAGE::OBJECT_LIST.push_back({"QUIET_MSG", "La carte ne répond plus", "MAIN_VIEW", ""});
+    activateOnly();
+    SIGNAL("Main_view", WM_STATUS_MESSAGE, STATUS_BOARD_QUIET);
+    settle();
+    EXPECT_EQ(status(), "La carte ne répond plus");
+}
+
 TEST_F(MainView, HoverHelpShowsOverTheStatusAndPutsItBack)
 {
     activateOnly();

@@ -2,7 +2,9 @@
 #include "core/language.h"
 #include "core/params.h"
 #include "core/system_init.h"
+#include "platform/end_signals.h"
 #include "tests/support/fake_system.h"
+#include "tests/support/wait.h"
 #include "ui/manual.h"
 
 #include <QApplication>
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <vector>
 
 namespace {
@@ -158,6 +161,27 @@ TEST_F(ManualPad, HeldDirectionsAreReleasedWhenThePadLosesTheMouse)
     EXPECT_EQ(posts(), (std::vector<Control::Seen>{{0, 1}}));
     pad->hide();
     EXPECT_TRUE(posts().empty()) << "nothing held, nothing posted";
+}
+
+// Stopped by Ctrl-Z with a direction held: the release the mouse gave
+// meanwhile may never reach the pad, so it counts as given.
+void noStop(int) {}
+
+TEST_F(ManualPad, ADirectionHeldWhenTheProcessStoppedIsReleasedWhenItGoesOn)
+{
+    platform::setStopAction(&noStop);
+    QObject listening;
+    int continued = 0;
+    platform::onContinue(&listening, [&] { ++continued; });
+    QTest::mousePress(pad->Button2, Qt::LeftButton);
+    posts();
+    platform::stopProcess(SIGTSTP);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return continued == 1; }));
+    EXPECT_EQ(posts(), (std::vector<Control::Seen>{{0, 1}}));
+    platform::stopProcess(SIGTSTP);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return continued == 2; }));
+    EXPECT_TRUE(posts().empty()) << "nothing held, nothing posted";
+    platform::setStopAction(nullptr);
 }
 
 }  // namespace

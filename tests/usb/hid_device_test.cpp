@@ -323,6 +323,38 @@ TEST_F(HidDeviceTest, EveryOpenHandleGetsItsOwnCopyOfEachReport)
     EXPECT_EQ(board->droppedInputs(), 4u);
 }
 
+// A user-interface thread that takes nothing for a long while (a list
+// loading) does not hold up the reader, which goes on reading every report
+// and giving it to OnReportRead at once; its hand-offs queue up to a bound.
+TEST_F(HidDeviceTest, TheReaderReadsOnWhileTheUserInterfaceThreadTakesNothing)
+{
+    std::atomic<int> read{0};
+    std::atomic<std::uint64_t> readBy{0};
+    dev.OnReportRead = [&](std::uint64_t connection, std::uint8_t, const THidData&, std::size_t) {
+        readBy = connection;
+        read.fetch_add(1);
+    };
+    constexpr int kBound = THidThread::MAX_QUEUED_HANDOFFS;
+    constexpr int kReports = kBound + 100;
+    board->inputCapacity = kReports;
+    dev.CONNECT(1);
+    for (int i = 0; i < kReports; ++i)
+        board->pushInput({0, 0x03, static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i >> 8), 0, 0, 0, 0, 0});
+    ASSERT_TRUE(waitUntil([&] { return read.load() == kReports; }, false)) << read.load();
+    EXPECT_EQ(readBy.load(), dev.CONNECTION());
+    EXPECT_EQ(platform::pendingUiCalls(), kBound);
+    EXPECT_TRUE(received.empty());
+
+    // Taken now, in order; the reports past the bound were not handed on.
+    ASSERT_TRUE(waitUntil([&] { return received.size() == std::size_t{kBound}; }));
+    for (int i = 0; i < kBound; ++i)
+        ASSERT_EQ(received[static_cast<std::size_t>(i)].data[1] | (received[static_cast<std::size_t>(i)].data[2] << 8), i);
+    board->pushInput(frame(7));
+    ASSERT_TRUE(waitUntil([&] { return received.size() == std::size_t{kBound} + 1; }));
+    EXPECT_EQ(received.back().data[1], 7) << "handed on again once the queue is taken";
+    EXPECT_EQ(board->droppedInputs(), 0u);
+}
+
 TEST_F(HidDeviceTest, ShortReportsAreFilledWithZeros)
 {
     board->lengths.input = 4;
