@@ -216,13 +216,10 @@ std::string againstFloor(const Figures& f, const Figures& floor)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreenUnlessSet();
     QApplication app(argc, argv);
     platform::UiBridge bridge;
-    int seconds = 30;
-    if (argc > 1)
-        std::from_chars(argv[1], argv[1] + std::char_traits<char>::length(argv[1]), seconds);
+    const int seconds = bench::countArgument(argc, argv, 30);
     PARAM_CLEAR();
     system_init::INIT_PARAM();
     SET_PARAM("Cycle_Time", std::to_string(kCycleMs));

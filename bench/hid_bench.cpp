@@ -238,13 +238,10 @@ void print(const char* title, const Result& r)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreenUnlessSet();
     QApplication app(argc, argv);
     platform::UiBridge bridge;
-    int seconds = 10;
-    if (argc > 1)
-        std::from_chars(argv[1], argv[1] + std::char_traits<char>::length(argv[1]), seconds);
+    const int seconds = bench::countArgument(argc, argv, 10);
     PARAM_CLEAR();
     system_init::INIT_PARAM();
 

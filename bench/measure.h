@@ -2,6 +2,7 @@
 // What the benchmark programs share: CPU clocks and how figures are written.
 
 #include <charconv>
+#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <fstream>
@@ -66,6 +67,22 @@ inline std::string fixed(double v, int decimals)
     char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
     return ec == std::errc() ? std::string(buf, end) : std::string("?");
+}
+
+// The first argument as a whole number, else `fallback`.
+inline int countArgument(int argc, char** argv, int fallback)
+{
+    int v = fallback;
+    if (argc > 1)
+        std::from_chars(argv[1], argv[1] + std::char_traits<char>::length(argv[1]), v);
+    return v;
+}
+
+// The benchmarks need no display unless one is asked for.
+inline void offscreenUnlessSet()
+{
+    if (const char* p = std::getenv("QT_QPA_PLATFORM"); !p || !*p)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
 }  // namespace bench

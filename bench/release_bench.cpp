@@ -144,13 +144,10 @@ void report(int lines, std::vector<Run> runs)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::offscreenUnlessSet();
     QApplication app(argc, argv);
     platform::UiBridge bridge;
-    int runs = 10;
-    if (argc > 1)
-        std::from_chars(argv[1], argv[1] + std::char_traits<char>::length(argv[1]), runs);
+    const int runs = bench::countArgument(argc, argv, 10);
     PARAM_CLEAR();
     system_init::INIT_PARAM();
     HAL::RESET_BOARD_VALUES();

@@ -24,19 +24,6 @@ using testing_support::SimBoardInterface;
 constexpr const char* kStoppedAnswering =
     "The board stopped answering and was disconnected. The mount was told to stop.";
 
-Report reportOf(const Frame& f)
-{
-    Report r(f.size() + 1, 0);
-    std::copy(f.begin(), f.end(), r.begin() + 1);
-    return r;
-}
-
-bool anyMoving(const std::vector<Frame>& frames, std::size_t from)
-{
-    return std::any_of(frames.begin() + static_cast<std::ptrdiff_t>(std::min(from, frames.size())), frames.end(),
-                       moving);
-}
-
 // Names a case of a table by its place in the enumeration.
 template <class Case>
 auto namedBy(std::vector<std::string> names)

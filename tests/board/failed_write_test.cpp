@@ -18,18 +18,6 @@ using namespace road_testing;
 using testing_support::Report;
 using testing_support::SimBoardInterface;
 
-Report reportOf(const Frame& f)
-{
-    Report r(f.size() + 1, 0);
-    std::copy(f.begin(), f.end(), r.begin() + 1);
-    return r;
-}
-
-bool anyMoving(const std::vector<Frame>& frames)
-{
-    return std::any_of(frames.begin(), frames.end(), moving);
-}
-
 struct Failure {
     const char* name;
     int writes;  // what the board's writes do meanwhile: -1 fail, n > 0 take n bytes

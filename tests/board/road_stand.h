@@ -20,12 +20,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace road_testing {
 
@@ -34,6 +36,21 @@ using testing_support::waitUntil;
 using Frame = SimBoard::Frame;
 
 inline bool moving(const Frame& f) { return f[0] == 0x05 && (f[1] | f[2] | f[3] | f[4]) != 0; }
+
+// Whether a frame from `from` on sets an axis moving.
+inline bool anyMoving(const std::vector<Frame>& frames, std::size_t from = 0)
+{
+    return std::any_of(frames.begin() + static_cast<std::ptrdiff_t>(std::min(from, frames.size())), frames.end(),
+                       moving);
+}
+
+// The report a frame goes out as: report id 0, then the frame.
+inline testing_support::Report reportOf(const Frame& f)
+{
+    testing_support::Report r(f.size() + 1, 0);
+    std::copy(f.begin(), f.end(), r.begin() + 1);
+    return r;
+}
 
 // Holds the control loop between building its motion frame and writing it:
 // once armed, the next frame built waits there until released.

@@ -20,15 +20,6 @@ using namespace road_testing;
 using testing_support::Report;
 using testing_support::SimBoardInterface;
 
-Report reportOf(const Frame& f)
-{
-    Report r(f.size() + 1, 0);
-    std::copy(f.begin(), f.end(), r.begin() + 1);
-    return r;
-}
-
-bool anyMoving(const std::vector<Frame>& frames) { return std::any_of(frames.begin(), frames.end(), moving); }
-
 class PulsesDialog final : public CONTROL::EncoderDialog {
 public:
     std::pair<std::string, std::string> texts() override { return {"2048", "4096"}; }
