@@ -1,7 +1,9 @@
 #include "platform/docking.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMoveEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -35,13 +37,6 @@ bool fitsAcross(int left, int width, const QRect& area)
     return left >= area.x() && left + width <= area.x() + area.width();
 }
 
-QMargins frameMargins(const QWidget* w)
-{
-    const QRect f = w->frameGeometry();
-    const QRect g = w->geometry();
-    return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
-}
-
 // While the toolkit learns a frame it may report its size before its place
 // (the frame's corner at the client's) or a frame smaller than the client:
 // a frame is known once the client lies inside it, below or right of its
@@ -49,6 +44,37 @@ QMargins frameMargins(const QWidget* w)
 bool knownFrame(const QMargins& m)
 {
     return (m.left() > 0 || m.top() > 0) && m.left() >= 0 && m.top() >= 0 && m.right() >= 0 && m.bottom() >= 0;
+}
+
+// The frame the widget holds for `w`.
+QMargins widgetFrame(const QWidget* w)
+{
+    const QRect f = w->frameGeometry();
+    const QRect g = w->geometry();
+    return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
+// A widget takes its frame from its native window only when the window
+// system reports a move or resize; a frame the window manager puts around a
+// window after the last such report (under load, often so for a dialog) it
+// never learns, though the native window knows it. A shown window is told
+// to learn it: a move to where it already stands.
+void learnFrame(const QWidget* w)
+{
+    QWindow* native = w->windowHandle();
+    if (!native || !w->isVisible() || !native->isExposed())
+        return;
+    const QMargins known = native->frameMargins();
+    if (known == widgetFrame(w) || !knownFrame(known))
+        return;
+    QMoveEvent stay(native->position(), native->position());
+    QCoreApplication::sendEvent(native, &stay);
+}
+
+QMargins frameMargins(const QWidget* w)
+{
+    learnFrame(w);
+    return widgetFrame(w);
 }
 
 bool onScreen(const QWidget* w) { return w->windowHandle() && w->windowHandle()->isExposed(); }

@@ -17,6 +17,7 @@
 #include "ui/manual.h"
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -25,7 +26,7 @@
 #include <QWindow>
 
 #include <algorithm>
-
+#include <cstdio>
 #include <functional>
 
 namespace shots {
@@ -35,6 +36,10 @@ namespace {
 constexpr int kShownMs = 400;
 // How long a window may take to reach the screen under a busy window manager.
 constexpr int kOnScreenMs = 10000;
+// The whole run, from the main window's showing, stays well inside the half
+// minute a caller that times it out (the end-to-end test) allows: once this
+// has passed, every window left is saved as it stands.
+constexpr int kRunMs = 20000;
 
 // Whether `window` is on the screen with its frame and placed where its
 // docking means it to be.
@@ -43,9 +48,27 @@ bool settled(const QWidget* window)
     return platform::framedOnScreen(window) && !platform::dockPending(window);
 }
 
+// Says on standard error which of `windows` are saved before they settled,
+// and what they still waited for, so a picture or text that is off can be
+// told from one that is wrong.
+void reportUnsettled(const std::vector<QWidget*>& windows, qint64 waitedMs)
+{
+    for (const QWidget* w : windows) {
+        if (settled(w))
+            continue;
+        const bool shown = w->windowHandle() && w->windowHandle()->isExposed();
+        const char* waiting = !shown                            ? "not on the screen"
+                              : !platform::framedOnScreen(w) ? "its frame not known"
+                                                              : "its docking pending";
+        std::fprintf(stderr, "screenshot run: %s saved unsettled after %lld ms (%s)\n",
+                     qPrintable(w->objectName()), static_cast<long long>(waitedMs), waiting);
+    }
+}
+
 // Runs the event loop until each of `windows` has settled (or stayed off the
-// screen too long), then runs `then`.
-void whenSettled(const std::vector<QWidget*>& windows, const std::function<void()>& then)
+// screen too long, or the run is past `deadline`), then runs `then`.
+void whenSettled(const std::vector<QWidget*>& windows, const QDeadlineTimer& deadline,
+                 const std::function<void()>& then)
 {
     QElapsedTimer shown;
     shown.start();
@@ -53,11 +76,14 @@ void whenSettled(const std::vector<QWidget*>& windows, const std::function<void(
     QTimer poll;
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
-        if (shown.elapsed() < kShownMs)
-            return;
-        if (shown.elapsed() < kOnScreenMs && !std::all_of(windows.begin(), windows.end(), settled))
-            return;
+        if (!deadline.hasExpired()) {
+            if (shown.elapsed() < kShownMs)
+                return;
+            if (shown.elapsed() < kOnScreenMs && !std::all_of(windows.begin(), windows.end(), settled))
+                return;
+        }
         poll.stop();
+        reportUnsettled(windows, shown.elapsed());
         then();
         wait.quit();
     });
@@ -67,13 +93,13 @@ void whenSettled(const std::vector<QWidget*>& windows, const std::function<void(
 
 // `open` returns at once for a window that is not modal, and only after
 // `close` for one that is.
-void saveOpened(const QString& folder, QWidget* window, const std::function<void()>& open,
-                const std::function<void()>& close)
+void saveOpened(const QString& folder, const QDeadlineTimer& deadline, QWidget* window,
+                const std::function<void()>& open, const std::function<void()>& close)
 {
     bool saved = false;
     QEventLoop wait;
     QTimer::singleShot(0, window, [&] {
-        whenSettled({window}, [&] {
+        whenSettled({window}, deadline, [&] {
             screenshots::save(folder, {window});
             saved = true;
             close();
@@ -99,7 +125,7 @@ void fillLists(TF_preselect& preselect, TF_presel_add& entry)
     entry.Object_Decl->setText(QStringLiteral("-5d23'28.0"));
 }
 
-void saveAll(const QString& folder, const Windows& w)
+void saveAll(const QString& folder, const QDeadlineTimer& deadline, const Windows& w)
 {
     // The device window where the main window docks it.
     w.main.Hardware1Click();
@@ -109,24 +135,26 @@ void saveAll(const QString& folder, const Windows& w)
     // It opens as the operator opens it, by the main window's button.
     w.main.Button1->click();
     fillLists(w.preselect, w.entry);
-    whenSettled({&w.main, &w.device, &w.pad}, [] {});
+    whenSettled({&w.main, &w.device, &w.pad}, deadline, [] {});
     screenshots::save(folder, {&w.main, &w.pad, &w.device, &w.list, &w.preselect, &w.entry});
     // The editor and the language chooser are opened twice: the second
     // opening is saved apart, to be compared with the first.
     for (const QString& into : {folder, folder + QStringLiteral("/again")}) {
         saveOpened(
-            into, &w.editor, [&] { w.main.Parameters1->trigger(); }, [&] { w.editor.Cancel_Button->click(); });
+            into, deadline, &w.editor, [&] { w.main.Parameters1->trigger(); },
+            [&] { w.editor.Cancel_Button->click(); });
         saveOpened(
-            into, &w.chooser, [&] { w.main.Language1->trigger(); }, [&] { w.chooser.B_Cancel->click(); });
+            into, deadline, &w.chooser, [&] { w.main.Language1->trigger(); }, [&] { w.chooser.B_Cancel->click(); });
     }
-    saveOpened(folder, &w.about, [&] { w.main.About1->trigger(); }, [&] { w.about.close(); });
-    saveOpened(folder, &w.graph, [&] { w.main.Button1->click(); }, [&] { w.graph.hide(); });
+    saveOpened(folder, deadline, &w.about, [&] { w.main.About1->trigger(); }, [&] { w.about.close(); });
+    saveOpened(folder, deadline, &w.graph, [&] { w.main.Button1->click(); }, [&] { w.graph.hide(); });
     // The set-up as Gear opens it on a board without its direction set-up:
     // the encoder pulses dialog, then the wizard with the pad beside it.
     w.pad.hide();
     const QString setup = folder + QStringLiteral("/setup");
-    saveOpened(setup, &w.encoder, [&] { w.main.Calibrate4Click(); }, [&] { w.encoder.B_Start->click(); });
-    whenSettled({&w.wizard, &w.pad}, [] {});
+    saveOpened(
+        setup, deadline, &w.encoder, [&] { w.main.Calibrate4Click(); }, [&] { w.encoder.B_Start->click(); });
+    whenSettled({&w.wizard, &w.pad}, deadline, [] {});
     screenshots::save(setup, {&w.wizard, &w.pad});
     w.wizard.B_Cancel->click();
 }
@@ -135,9 +163,10 @@ void saveAll(const QString& folder, const Windows& w)
 
 void runInto(const QString& folder, Windows windows)
 {
+    const QDeadlineTimer deadline(kRunMs);
     // Long enough for the first activation and the connect's messages.
-    QTimer::singleShot(1500, &windows.main, [folder, windows] {
-        saveAll(folder, windows);
+    QTimer::singleShot(1500, &windows.main, [folder, deadline, windows] {
+        saveAll(folder, deadline, windows);
         windows.main.close();
     });
 }
