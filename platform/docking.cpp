@@ -54,6 +54,38 @@ QMargins widgetFrame(const QWidget* w)
     return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
 }
 
+#if QT_CONFIG(xcb)
+xcb_connection_t* x11Connection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+#endif
+
+// Whether the place the toolkit holds for `w` is where the display has it
+// now: under load the report of a window manager's move may still wait in
+// the toolkit's queue, while the frame it put around the window is known.
+bool placeIsCurrent(const QWidget* w)
+{
+#if QT_CONFIG(xcb)
+    xcb_connection_t* c = x11Connection();
+    const QWindow* native = w->windowHandle();
+    if (!c || !native || !w->internalWinId())
+        return true;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(w->internalWinId()), root, 0, 0), nullptr);
+    if (!at)
+        return true;
+    const qreal ratio = native->devicePixelRatio();
+    const QPoint onDisplay(qRound(at->dst_x / ratio), qRound(at->dst_y / ratio));
+    std::free(at);
+    return onDisplay == native->geometry().topLeft();
+#else
+    return true;
+#endif
+}
+
 // A widget takes its frame from its native window only when the window
 // system reports a move or resize; a frame the window manager puts around a
 // window after the last such report (under load, often so for a dialog) it
@@ -65,7 +97,7 @@ void learnFrame(const QWidget* w)
     if (!native || !w->isVisible() || !native->isExposed())
         return;
     const QMargins known = native->frameMargins();
-    if (known == widgetFrame(w) || !knownFrame(known))
+    if (known == widgetFrame(w) || !knownFrame(known) || !placeIsCurrent(w))
         return;
     QMoveEvent stay(native->position(), native->position());
     QCoreApplication::sendEvent(native, &stay);
@@ -314,8 +346,7 @@ void dock(const QWidget* anchor, Placement place, const std::vector<QWidget*>& w
 bool askWindowManager()
 {
 #if QT_CONFIG(xcb)
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = x11Connection();
     if (!c)
         return false;
     static constexpr char kCheck[] = "_NET_SUPPORTING_WM_CHECK";
@@ -391,7 +422,7 @@ void reopenInPlace(QWidget* window) { new KeptPlace(window); }
 bool framedOnScreen(const QWidget* window)
 {
     static const bool windowManagerRuns = askWindowManager();
-    return onScreen(window) && (!windowManagerRuns || knownFrame(frameMargins(window)));
+    return onScreen(window) && (!windowManagerRuns || (knownFrame(frameMargins(window)) && placeIsCurrent(window)));
 }
 
 bool dockPending(const QWidget* window)
