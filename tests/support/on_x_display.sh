@@ -11,7 +11,10 @@ server=$!
 i=0
 until [ -s "$work/display" ]; do
     i=$((i + 1))
-    [ $i -le 3000 ] && kill -0 "$server" 2>/dev/null || { echo "no virtual display: $(cat "$work/log")"; exit 1; }
+    if [ $i -gt 3000 ] || ! kill -0 "$server" 2>/dev/null; then
+        echo "no virtual display: $(cat "$work/log")"
+        exit 1
+    fi
     sleep 0.01
 done
 DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb "$@"
