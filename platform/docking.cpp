@@ -3,9 +3,11 @@
 #include "platform/dock_geometry.h"
 #include "platform/window_manager.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMoveEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -25,11 +27,35 @@ namespace {
 constexpr int kLookMs = 50;
 constexpr int kFollowMs = 10000;
 
-QMargins frameMargins(const QWidget* w)
+// The frame the widget holds for `w`.
+QMargins widgetFrame(const QWidget* w)
 {
     const QRect f = w->frameGeometry();
     const QRect g = w->geometry();
     return {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom()};
+}
+
+// A widget takes its frame from its native window only when the window
+// system reports a move or resize; a frame the window manager puts around a
+// window after the last such report (under load, often so for a dialog) it
+// never learns, though the native window knows it. A shown window is told
+// to learn it: a move to where it already stands.
+void learnFrame(const QWidget* w)
+{
+    QWindow* native = w->windowHandle();
+    if (!native || !w->isVisible() || !native->isExposed())
+        return;
+    const QMargins known = native->frameMargins();
+    if (known == widgetFrame(w) || !knownFrame(known) || !placeIsCurrent(w))
+        return;
+    QMoveEvent stay(native->position(), native->position());
+    QCoreApplication::sendEvent(native, &stay);
+}
+
+QMargins frameMargins(const QWidget* w)
+{
+    learnFrame(w);
+    return widgetFrame(w);
 }
 
 bool onScreen(const QWidget* w) { return w->windowHandle() && w->windowHandle()->isExposed(); }
@@ -358,7 +384,7 @@ void reopenInPlace(QWidget* window) { new KeptPlace(window); }
 
 bool framedOnScreen(const QWidget* window)
 {
-    return onScreen(window) && (!windowManagerRuns() || knownFrame(frameMargins(window)));
+    return onScreen(window) && (!windowManagerRuns() || (knownFrame(frameMargins(window)) && placeIsCurrent(window)));
 }
 
 bool dockPending(const QWidget* window)

@@ -50,9 +50,10 @@ void reopenInPlace(QWidget* window);
 bool dockPending(const QWidget* window);
 
 // Whether `window` is on the screen and, where a window manager runs, the
-// toolkit has learnt the frame around it: until then its frame geometry is
-// its client area, or worse. Under load a window is on the screen well before
-// its frame is known.
+// toolkit has learnt the frame around it and the place the window manager
+// put it at: until then its frame geometry is its client area, or worse.
+// Under load a window is on the screen well before its frame and place are
+// known.
 bool framedOnScreen(const QWidget* window);
 
 }  // namespace platform

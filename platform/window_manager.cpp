@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QWidget>
+#include <QWindow>
 
 #include <QtGui/qguiapplication_platform.h>
 #include <QtGui/qtgui-config.h>
@@ -85,6 +86,27 @@ int stackingPlace(const QWidget* window)
     const std::vector<WId> order = stackingOrder();
     const auto it = std::find(order.begin(), order.end(), window->winId());
     return it == order.end() ? -1 : static_cast<int>(it - order.begin());
+}
+
+bool placeIsCurrent(const QWidget* window)
+{
+#if QT_CONFIG(xcb)
+    xcb_connection_t* c = connection();
+    const QWindow* native = window->windowHandle();
+    if (!c || !native || !window->internalWinId())
+        return true;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_translate_coordinates_reply_t* at = xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, static_cast<xcb_window_t>(window->internalWinId()), root, 0, 0), nullptr);
+    if (!at)
+        return true;
+    const qreal ratio = native->devicePixelRatio();
+    const QPoint onDisplay(qRound(at->dst_x / ratio), qRound(at->dst_y / ratio));
+    std::free(at);
+    return onDisplay == native->geometry().topLeft();
+#else
+    return true;
+#endif
 }
 
 void tellOwner(const QWidget* window, const QWidget* owner)

@@ -283,8 +283,10 @@ for size in 1366x768 1024x768; do
     for place in left center right; do
         start_openbox "$place"
         rm -rf "$work/small"
-        env ORLA_SCREENSHOTS="$work/small" timeout 30 "$program" > "$work/small.log" 2>&1 ||
-            fail "the screenshot run on $size ($place) exited with $?"
+        status=0
+        env ORLA_SCREENSHOTS="$work/small" timeout 30 "$program" > "$work/small.log" 2>&1 || status=$?
+        [ $status -eq 0 ] || fail "the screenshot run on $size ($place) exited with $status: $(cat "$work/small.log")"
+        grep "^screenshot run: " "$work/small.log" || true
         for w in Main_View dev_int F_Manual setup/Form1 setup/Setup setup/F_Manual; do on_screen $w; done
         # shellcheck disable=SC2046
         set -- $(rect_of Main_View frame) $(rect_of dev_int frame) $(rect_of Main_View screen)
@@ -334,6 +336,25 @@ for size in 1366x768 1024x768; do
     done
     stop_display
 done
+
+# 5b. A window manager that stops answering, as a hung one does: no window of
+# the screenshot run reaches the screen, yet the run ends well within its
+# time, saves every window and says on standard error which it saved before
+# they settled.
+start_display 1366x768
+start_openbox left
+kill -STOP "$wm_pid"
+status=0
+env ORLA_SCREENSHOTS="$work/hung" timeout 30 "$program" > "$work/hung.log" 2>&1 || status=$?
+kill -CONT "$wm_pid"
+[ $status -eq 0 ] || fail "the screenshot run under a hung window manager exited with $status: $(cat "$work/hung.log")"
+for w in Main_View F_Language setup/Setup; do
+    grep -q "^screenshot run: ${w#setup/} saved unsettled after [0-9]* ms (not on the screen)" "$work/hung.log" ||
+        fail "the screenshot run does not name $w as unsettled: $(cat "$work/hung.log")"
+    [ -s "$work/hung/$w.png" ] || fail "no picture of $w under a hung window manager"
+done
+stop_openbox
+stop_display
 
 # 6. "Graph + pad" pressed again while the graph is behind the main window
 # brings the graph over the main window and the pad to the front.

@@ -220,7 +220,6 @@ TEST_F(Wizard, Screenshots)
     QDir().mkpath(QString::fromUtf8(folder));
     folders.shippedLanguage();
     create();
-    pad->resize(220, 220);
     const auto save = [&](const char* name) {
         QCoreApplication::processEvents();
         const QImage w = wizard->grab().toImage();

@@ -13,7 +13,7 @@ trap 'exit 1' INT TERM HUP
 i=0
 until [ -s "$work/display" ]; do
     i=$((i + 1))
-    if [ $i -gt 1000 ] || ! kill -0 $xvfb 2>/dev/null; then
+    if [ $i -gt 3000 ] || ! kill -0 $xvfb 2>/dev/null; then
         echo "no virtual display: $(cat "$work/xvfb.log")"
         exit 1
     fi
