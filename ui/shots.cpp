@@ -1,5 +1,6 @@
 #include "ui/shots.h"
 
+#include "board/control.h"
 #include "board/dev_int.h"
 #include "forms/screenshots.h"
 #include "platform/docking.h"
@@ -127,12 +128,33 @@ void fillLists(TF_preselect& preselect, TF_presel_add& entry)
     entry.Object_Decl->setText(QStringLiteral("-5d23'28.0"));
 }
 
+// Runs the event loop until `done`, for `mostMs` at most.
+void serveUntil(const std::function<bool()>& done, int mostMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    QEventLoop wait;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (done() || waited.elapsed() >= mostMs)
+            wait.quit();
+    });
+    poll.start();
+    wait.exec();
+}
+
 // Gear again, with the pad left open where the set-up window lands: the
 // pulses dialog, and the box it shows for a text it refuses, come up above
 // the pad; then the pad moves beside the set-up window, the two clear of the
 // device window.
 void saveSetUpOverOpenPad(const QString& setup, const QDeadlineTimer& deadline, const Windows& w)
 {
+    // The loop may still be sending the pulses the first Gear asked for (its
+    // request repeats about a second where no board answers); it reads them
+    // from the dialog, so a refused text typed meanwhile would raise its own
+    // box, which nobody here answers.
+    serveUntil([] { return !CONTROL::SET_ENC_VAL.load(); }, 5000);
     platform::placeOnScreen(&w.pad, {w.main.frameGeometry().right() + 1, w.main.frameGeometry().top()}, &w.main);
     whenSettled({&w.pad}, deadline, [] {});
     QTimer::singleShot(0, &w.encoder, [&] {
