@@ -69,10 +69,7 @@ THidData reportOf(const HAL::Frame& frame)
 
 }  // namespace
 
-void Tdev_int::Link::writeIfConnected(const HAL::Frame& frame)
-{
-    device_->SENDDATA_GATED(0, reportOf(frame), [] { return true; });
-}
+void Tdev_int::Link::writeIfConnected(const HAL::Frame& frame) { writeFor(frame, HAL::ANY_CONNECTION); }
 
 HAL::Connection Tdev_int::Link::connection() const { return device_->CONNECTION(); }
 
